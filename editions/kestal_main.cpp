@@ -1,0 +1,16 @@
+// kestal: the sound edition. Sound is set up before anything else; a failed set-up ends
+// the program with status 1 (it has already said "failed!" and why).
+#include <memory>
+
+#include "game/game.h"
+#include "screen/sdl_display.h"
+#include "sound/openal_sound.h"
+
+int main(int /*argc*/, char** argv) {
+  auto sound = std::make_unique<kestal::OpenAlSound>();
+  if (!sound->setUpSound()) return 1;
+  kestal::SdlDisplay display(argv[0]);
+  kestal::setDisplayBackend(&display);
+  auto state = std::make_unique<kestal::GameState>();
+  return display.run([&] { kestal::runGame(*state, kestal::SOUND_EDITION, *sound); });
+}

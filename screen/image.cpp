@@ -1,0 +1,75 @@
+// captureImage and putImage: rectangles of the work page in ImageBuffer form.
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "screen/coordinates.h"
+#include "screen/screen_state.h"
+
+namespace kestal {
+namespace {
+
+constexpr std::size_t HEADER_BYTES = 4;
+constexpr unsigned BYTES_PER_PIXEL = 1;
+
+void writeWord(ImageBuffer buffer, std::size_t offset, unsigned value) {
+  buffer[offset] = static_cast<std::uint8_t>(value & 0xFF);
+  buffer[offset + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+}
+
+unsigned readWord(ConstImageBuffer buffer, std::size_t offset) {
+  return buffer[offset] | (static_cast<unsigned>(buffer[offset + 1]) << 8);
+}
+
+}  // namespace
+
+void captureImage(double x1, double y1, double x2, double y2, ImageBuffer buffer) {
+  std::int64_t left = detail::toPixel(x1), top = detail::toPixel(y1);
+  std::int64_t right = detail::toPixel(x2), bottom = detail::toPixel(y2);
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  if (!detail::onScreen(left, top) || !detail::onScreen(right, bottom)) return;
+  const auto width = static_cast<std::size_t>(right - left + 1);
+  const auto height = static_cast<std::size_t>(bottom - top + 1);
+  if (buffer.size() < HEADER_BYTES + width * height) return;
+
+  writeWord(buffer, 0, static_cast<unsigned>(width * 8 + BYTES_PER_PIXEL));
+  writeWord(buffer, 2, static_cast<unsigned>(height));
+  const auto page = workPagePixels();
+  auto out = buffer.begin() + HEADER_BYTES;
+  for (std::size_t row = 0; row < height; ++row) {
+    const auto from = page.begin() + (static_cast<std::size_t>(top) + row) * SCREEN_WIDTH +
+                      static_cast<std::size_t>(left);
+    out = std::copy(from, from + static_cast<std::ptrdiff_t>(width), out);
+  }
+}
+
+void putImage(double x, double y, ConstImageBuffer buffer, PutMode mode) {
+  if (buffer.size() < HEADER_BYTES) return;
+  const unsigned widthWord = readWord(buffer, 0);
+  if ((widthWord & 7) > BYTES_PER_PIXEL) return;
+  const std::int64_t width = widthWord / 8;
+  const std::int64_t height = readWord(buffer, 2);
+  // A buffer too short for its own header is refused rather than read past its end.
+  if (buffer.size() < HEADER_BYTES + static_cast<std::size_t>(width * height)) return;
+
+  const std::int64_t left = detail::toPixel(x), top = detail::toPixel(y);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
+  const std::int64_t lastRow = std::min<std::int64_t>(height, SCREEN_HEIGHT - top) - 1;
+  const std::int64_t firstCol = std::max<std::int64_t>(0, -left);
+  const std::int64_t lastCol = std::min<std::int64_t>(width, SCREEN_WIDTH - left) - 1;
+  if (firstRow > lastRow || firstCol > lastCol) return;
+
+  detail::PageWriter writer;
+  for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+    const std::uint8_t* source = buffer.data() + HEADER_BYTES + row * width;
+    std::uint8_t* target = writer.row(static_cast<int>(top + row));
+    for (std::int64_t col = firstCol; col <= lastCol; ++col) {
+      std::uint8_t& pixel = target[left + col];
+      pixel = mode == PutMode::And ? pixel & source[col] : pixel ^ source[col];
+    }
+  }
+  writer.markRows(static_cast<int>(top + firstRow), static_cast<int>(top + lastRow));
+}
+
+}  // namespace kestal

@@ -1,0 +1,23 @@
+// Single pixels: the star field and the particles, the hottest calls of a frame.
+#include "screen/coordinates.h"
+#include "screen/screen_state.h"
+
+namespace kestal {
+
+void plotPoint(double x, double y, int colour) {
+  const std::int64_t px = detail::toPixel(x);
+  const std::int64_t py = detail::toPixel(y);
+  if (!detail::onScreen(px, py)) return;
+  detail::PageWriter writer;
+  writer.set(static_cast<int>(px), static_cast<int>(py), detail::wrapColour(colour));
+}
+
+int readPoint(double x, double y) {
+  const std::int64_t px = detail::toPixel(x);
+  const std::int64_t py = detail::toPixel(y);
+  if (!detail::onScreen(px, py)) return -1;
+  // Only the game thread writes page memory, so reading needs no lock.
+  return workPagePixels()[static_cast<std::size_t>(py * SCREEN_WIDTH + px)];
+}
+
+}  // namespace kestal

@@ -1,0 +1,107 @@
+#include "tools/replay/key_script.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kestal::replay::KeyEvent;
+using kestal::replay::KeyScript;
+using kestal::replay::parseKeyName;
+using kestal::replay::parseKeyScript;
+
+KeyScript parse(const std::string& text) {
+  std::istringstream in(text);
+  return parseKeyScript(in);
+}
+
+int entryOf(const std::string& name) {
+  const auto key = parseKeyName(name);
+  EXPECT_EQ(key.error, "") << name;
+  return key.entry;
+}
+
+TEST(KeyScriptNames, NamesGiveTheQueueEntries) {
+  EXPECT_EQ(entryOf("Enter"), 13);
+  EXPECT_EQ(entryOf("Escape"), 27);
+  EXPECT_EQ(entryOf("Backspace"), 8);
+  EXPECT_EQ(entryOf("Tab"), 9);
+  EXPECT_EQ(entryOf("Space"), 32);
+  EXPECT_EQ(entryOf("Up"), 72 * 256 + 255);
+  EXPECT_EQ(entryOf("Down"), 80 * 256 + 255);
+  EXPECT_EQ(entryOf("Left"), 75 * 256 + 255);
+  EXPECT_EQ(entryOf("Right"), 77 * 256 + 255);
+  EXPECT_EQ(entryOf("Close"), 107 * 256 + 255);
+  EXPECT_EQ(entryOf("a"), 97);
+  EXPECT_EQ(entryOf("Q"), 81);
+  EXPECT_EQ(entryOf("!"), 33);
+  EXPECT_EQ(entryOf("~"), 126);
+  EXPECT_EQ(entryOf("#"), 35);
+  EXPECT_EQ(entryOf("code:0"), 0);
+  EXPECT_EQ(entryOf("code:255"), 255);
+  EXPECT_EQ(entryOf("code:511"), 511);
+  EXPECT_EQ(entryOf("code:65535"), 65535);
+}
+
+TEST(KeyScriptNames, AnythingElseIsRefused) {
+  for (const char* bad : {"enter", "UP", "Pause", "ab", "code:", "code:x", "code:-1", "code:256",
+                          "code:510", "code:65791", "code:99999999999999999999999"}) {
+    EXPECT_NE(parseKeyName(bad).error, "") << bad;
+  }
+}
+
+TEST(KeyScript, CommentsBlanksAndLineEndsAreIgnored) {
+  const KeyScript script =
+      parse("# start\n\n  0 Enter\r\n\t3\t a \n   \n  # indented comment\n3 #\n10 code:18687");
+  EXPECT_EQ(script.error, "");
+  EXPECT_EQ(script.events, (std::vector<KeyEvent>{{0, 13}, {3, 97}, {3, 35}, {10, 18687}}));
+  EXPECT_TRUE(parse("").events.empty());
+  EXPECT_EQ(parse("").error, "");
+}
+
+TEST(KeyScript, ErrorsNameTheLine) {
+  const auto errorOf = [](const std::string& text) { return parse(text).error; };
+  EXPECT_EQ(errorOf("1 a\n# x\n3 Foo\n"), "line 3: unknown key name 'Foo'");
+  EXPECT_EQ(errorOf("1 a\n\n5\n"), "line 3: expected '<retrace> <key>', got '5'");
+  EXPECT_EQ(errorOf("1 a b\n"), "line 1: expected '<retrace> <key>', got '1 a b'");
+  EXPECT_EQ(errorOf("5 a\n4 b\n"), "line 2: retrace 4 is smaller than 5 on the line before");
+  EXPECT_EQ(errorOf("-1 a\n"), "line 1: retrace '-1' is not a whole number");
+  EXPECT_EQ(errorOf("1.5 a\n"), "line 1: retrace '1.5' is not a whole number");
+  EXPECT_EQ(errorOf("18446744073709551616 a\n"),
+            "line 1: retrace '18446744073709551616' is too large");
+  EXPECT_EQ(errorOf("1 a\n2 \x01\n"), "line 2: byte 0x01 is not printable text");
+  EXPECT_EQ(errorOf(std::string("1 a\n2 b\n3 \0", 11)), "line 3: byte 0x00 is not printable text");
+  EXPECT_EQ(errorOf("1 \xe9\n"), "line 1: byte 0xe9 is not printable text");
+  EXPECT_EQ(errorOf("1 a\r\r\n"), "line 1: byte 0x0d is not printable text");
+  EXPECT_EQ(errorOf("1 a\n" + std::string(100000, '7') + " a\n"),
+            "line 2: longer than 256 characters");
+  // A failed script hands back no events to run with.
+  EXPECT_TRUE(parse("1 a\n2 Foo\n").events.empty());
+}
+
+TEST(KeyScript, ArbitraryBytesGiveAScriptOrAnError) {
+  std::mt19937 random(12345);
+  const std::string alphabet = "0123456789 \t\r\n#:acodeEnterUpSpace\x7f\xff";
+  for (int round = 0; round < 2000; ++round) {
+    std::string text(random() % 60, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    const KeyScript script = parse(text);
+    if (!script.error.empty()) {
+      EXPECT_EQ(script.error.rfind("line ", 0), 0u) << text;
+      continue;
+    }
+    for (std::size_t i = 0; i < script.events.size(); ++i) {
+      const int entry = script.events[i].entry;
+      EXPECT_TRUE(entry >= 0 && (entry <= 255 || (entry <= 65535 && entry % 256 == 255)));
+      if (i > 0) {
+        EXPECT_LE(script.events[i - 1].retrace, script.events[i].retrace);
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "tools/replay/frame_lines.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+namespace kestal::replay {
+namespace {
+
+char* appendText(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+char* appendCount(char* out, std::uint64_t value) {
+  return std::to_chars(out, out + 20, value).ptr;
+}
+
+char* appendHex16(char* out, std::uint64_t value) {
+  constexpr char HEX_DIGITS[] = "0123456789abcdef";
+  for (int shift = 60; shift >= 0; shift -= 4) *out++ = HEX_DIGITS[(value >> shift) & 0xF];
+  return out;
+}
+
+// `key` carries the separator and quotes: ",\"score\":".
+char* appendField(char* out, std::string_view key, double value) {
+  return appendJsonNumber(appendText(out, key), value);
+}
+
+}  // namespace
+
+char* appendTraceLine(char* out, std::uint64_t retrace, std::uint64_t pageHash,
+                      std::uint64_t paletteHash) {
+  out = appendCount(out, retrace);
+  *out++ = ' ';
+  out = appendHex16(out, pageHash);
+  *out++ = ' ';
+  out = appendHex16(out, paletteHash);
+  *out++ = '\n';
+  return out;
+}
+
+char* appendStateLine(char* out, std::uint64_t retrace, const GameState& state,
+                      std::uint64_t randomDraws) {
+  out = appendCount(appendText(out, "{\"retrace\":"), retrace);
+  out = appendField(out, ",\"levelIndex\":", state.levelIndex);
+  out = appendField(out, ",\"score\":", state.score);
+  out = appendField(out, ",\"mineCount\":", state.mineCount);
+  out = appendField(out, ",\"minesKilled\":", state.minesKilled);
+  out = appendField(out, ",\"shipX\":", state.shipX);
+  out = appendField(out, ",\"shipY\":", state.shipY);
+  out = appendField(out, ",\"shipVx\":", state.shipVx);
+  out = appendField(out, ",\"shipVy\":", state.shipVy);
+  out = appendField(out, ",\"shieldEnergy\":", state.shieldEnergy);
+  out = appendField(out, ",\"engineHeat\":", state.engineHeat);
+  out = appendField(out, ",\"laserTimer\":", state.laserTimer);
+  out = appendField(out, ",\"delayCount\":", state.delayCount);
+  out = appendCount(appendText(out, ",\"randomDraws\":"), randomDraws);
+  return appendText(out, "}\n");
+}
+
+}  // namespace kestal::replay

@@ -1,0 +1,143 @@
+#include "tools/replay/key_script.h"
+
+#include <array>
+#include <cstdio>
+#include <utility>
+
+#include "screen/keyboard.h"
+#include "tools/replay/whole_number.h"
+
+namespace kestal::replay {
+namespace {
+
+constexpr std::array<std::pair<std::string_view, int>, 10> KEY_NAMES{{
+    {"Enter", 13},
+    {"Escape", 27},
+    {"Backspace", 8},
+    {"Tab", 9},
+    {"Space", 32},
+    {"Up", extendedKey('H')},
+    {"Down", extendedKey('P')},
+    {"Left", extendedKey('K')},
+    {"Right", extendedKey('M')},
+    {"Close", CLOSE_KEY},
+}};
+
+constexpr std::string_view CODE_PREFIX = "code:";
+constexpr int LARGEST_ENTRY = 65535;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// A queue entry is a character 0..255 or an extended key 256 * k + 255.
+bool isQueueEntry(std::uint64_t n) { return n <= 255 || (n <= LARGEST_ENTRY && n % 256 == 255); }
+
+KeyEntry parseCode(std::string_view name) {
+  const WholeNumber n = parseWholeNumber(name.substr(CODE_PREFIX.size()));
+  if (n.status == WholeNumberStatus::NotANumber) {
+    return {0, "malformed key code " + quoted(name) + " (want code:N with N a whole number)"};
+  }
+  if (n.status == WholeNumberStatus::TooLarge || !isQueueEntry(n.value)) {
+    return {0, "key code " + quoted(name) + " is not a queue entry (0..255 or 256*k+255 up to " +
+                   std::to_string(LARGEST_ENTRY) + ")"};
+  }
+  return {static_cast<int>(n.value), {}};
+}
+
+std::string byteProblem(std::string_view line) {
+  for (char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c != '\t' && (byte < 32 || byte > 126)) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02x", byte);
+      return std::string("byte ") + hex + " is not printable text";
+    }
+  }
+  return {};
+}
+
+// The problem with one line, or "" for a good line; a good event line appends its event.
+std::string parseLine(std::string_view line, std::vector<KeyEvent>& events) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (std::string problem = byteProblem(line); !problem.empty()) return problem;
+  line = trimBlanks(line);
+  if (line.empty() || line.front() == '#') return {};
+
+  std::size_t split = 0;
+  while (split < line.size() && !isBlank(line[split])) ++split;
+  const std::string_view retraceField = line.substr(0, split);
+  const std::string_view keyField = trimBlanks(line.substr(split));
+  bool twoFields = !keyField.empty();
+  for (char c : keyField) twoFields = twoFields && !isBlank(c);
+  if (!twoFields) return "expected '<retrace> <key>', got " + quoted(line);
+
+  const WholeNumber retrace = parseWholeNumber(retraceField);
+  if (retrace.status == WholeNumberStatus::NotANumber) {
+    return "retrace " + quoted(retraceField) + " is not a whole number";
+  }
+  if (retrace.status == WholeNumberStatus::TooLarge) {
+    return "retrace " + quoted(retraceField) + " is too large";
+  }
+  KeyEntry key = parseKeyName(keyField);
+  if (!key.error.empty()) return key.error;
+  if (!events.empty() && retrace.value < events.back().retrace) {
+    return "retrace " + std::to_string(retrace.value) + " is smaller than " +
+           std::to_string(events.back().retrace) + " on the line before";
+  }
+  events.push_back({retrace.value, key.entry});
+  return {};
+}
+
+}  // namespace
+
+KeyEntry parseKeyName(std::string_view name) {
+  if (name.size() == 1 && name[0] >= 33 && name[0] <= 126) return {name[0], {}};
+  for (const auto& [keyName, entry] : KEY_NAMES) {
+    if (name == keyName) return {entry, {}};
+  }
+  if (name.starts_with(CODE_PREFIX)) return parseCode(name);
+  return {0, "unknown key name " + quoted(name)};
+}
+
+KeyScript parseKeyScript(std::istream& in) {
+  KeyScript script;
+  std::string line;
+  line.reserve(KEY_SCRIPT_MAX_LINE + 1);
+  std::size_t lineNumber = 1;
+  auto fail = [&](const std::string& problem) {
+    script.events.clear();
+    script.error = "line " + std::to_string(lineNumber) + ": " + problem;
+  };
+  char c;
+  while (in.get(c)) {
+    if (c != '\n') {
+      if (line.size() == KEY_SCRIPT_MAX_LINE) {
+        fail("longer than " + std::to_string(KEY_SCRIPT_MAX_LINE) + " characters");
+        return script;
+      }
+      line.push_back(c);
+      continue;
+    }
+    if (std::string problem = parseLine(line, script.events); !problem.empty()) {
+      fail(problem);
+      return script;
+    }
+    line.clear();
+    ++lineNumber;
+  }
+  if (in.bad()) {
+    fail("read error");
+    return script;
+  }
+  if (std::string problem = parseLine(line, script.events); !problem.empty()) fail(problem);
+  return script;
+}
+
+}  // namespace kestal::replay

@@ -1,0 +1,52 @@
+// kestal-replay: runs the game headless on a key script and records what it shows.
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <span>
+#include <string>
+
+#include "tools/replay/key_script.h"
+#include "tools/replay/replay_options.h"
+#include "tools/replay/replay_session.h"
+
+namespace {
+
+using namespace kestal::replay;
+
+int fail(int status, const std::string& message) {
+  std::fprintf(stderr, "kestal-replay: %s\n", message.c_str());
+  return status;
+}
+
+KeyScript loadKeyScript(const std::string& path) {
+  if (path.empty()) return {};
+  if (path == "-") {
+    KeyScript script = parseKeyScript(std::cin);
+    if (!script.error.empty()) script.error = "key script on standard input, " + script.error;
+    return script;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return {{}, "cannot read key file '" + path + "'"};
+  KeyScript script = parseKeyScript(file);
+  if (!script.error.empty()) script.error = "key file '" + path + "' " + script.error;
+  return script;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    const std::size_t argumentCount = argc > 1 ? static_cast<std::size_t>(argc - 1) : 0;
+    const ParsedOptions parsed =
+        parseReplayOptions(std::span<const char* const>(argv + 1, argumentCount));
+    if (!parsed.error.empty()) return fail(EXIT_BAD_ARGUMENTS, parsed.error);
+    const KeyScript script = loadKeyScript(parsed.options.keysPath);
+    if (!script.error.empty()) return fail(EXIT_BAD_ARGUMENTS, script.error);
+    const ReplayResult result = runReplay(parsed.options, script.events);
+    if (!result.error.empty()) return fail(result.exitStatus, result.error);
+    return result.exitStatus;
+  } catch (const std::exception& error) {
+    return fail(EXIT_WRITE_FAILED, error.what());
+  }
+}

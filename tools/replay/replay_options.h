@@ -1,0 +1,33 @@
+// The replay tool's command line.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kestal::replay {
+
+enum class EditionChoice { Sound, Silent };
+
+inline constexpr std::uint64_t DEFAULT_FRAMES = 100000;
+
+struct ReplayOptions {
+  EditionChoice edition = EditionChoice::Sound;
+  std::string keysPath;  // empty: no keys; "-": standard input
+  std::uint64_t frames = DEFAULT_FRAMES;
+  std::string tracePath;
+  std::string statePath;
+  std::vector<std::uint64_t> pngAt;  // ascending, no repeats
+  std::string outDir;
+};
+
+struct ParsedOptions {
+  ReplayOptions options;
+  std::string error;  // one line naming the problem; empty when the command line is good
+};
+
+// `args` excludes the program name.
+ParsedOptions parseReplayOptions(std::span<const char* const> args);
+
+}  // namespace kestal::replay

@@ -1,0 +1,176 @@
+#include "tools/replay/replay_session.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "game/edition.h"
+#include "game/game.h"
+#include "game/game_sound.h"
+#include "game/game_state.h"
+#include "screen/display_backend.h"
+#include "screen/headless_display.h"
+#include "screen/keyboard.h"
+#include "screen/program.h"
+#include "screen/random.h"
+#include "screen/screen_access.h"
+#include "tools/replay/fnv1a.h"
+#include "tools/replay/frame_lines.h"
+#include "tools/replay/output_file.h"
+#include "tools/replay/png_frame.h"
+
+namespace kestal::replay {
+namespace {
+
+std::uint64_t paletteHash(const Palette& palette) {
+  std::array<std::uint8_t, 768> bytes;
+  std::size_t i = 0;
+  for (const Rgb& colour : palette) {
+    bytes[i++] = colour.r;
+    bytes[i++] = colour.g;
+    bytes[i++] = colour.b;
+  }
+  return fnv1a64(bytes);
+}
+
+class ReplayRun {
+ public:
+  ReplayRun(const ReplayOptions& options, const std::vector<KeyEvent>& events)
+      : options_(options), events_(events) {}
+
+  std::string openOutputs();
+  // Returns what went wrong while the game ran, or "".
+  std::string run();
+  std::string finish();
+
+ private:
+  void onOpen();
+  void onRetrace(std::uint64_t retrace);
+  void onEmptyPoll();
+
+  void deliverEventsUpTo(std::uint64_t retrace);
+  void record(std::uint64_t retrace);
+  void takePictureIfAsked(std::uint64_t retrace);
+  // Leaves the game the way exitProgram does; the display's run() returns the code.
+  [[noreturn]] static void endRun(int code) { throw ProgramExit{code}; }
+
+  const ReplayOptions& options_;
+  const std::vector<KeyEvent>& events_;
+  std::size_t nextEvent_ = 0;
+  std::size_t nextPicture_ = 0;
+  int emptyPolls_ = 0;
+
+  std::unique_ptr<GameState> game_ = std::make_unique<GameState>();
+  OutputFile trace_;
+  OutputFile state_;
+  std::optional<PngFrameWriter> png_;
+  std::string runError_;
+  std::array<char, STATE_LINE_MAX_CHARS> line_{};
+};
+
+std::string ReplayRun::openOutputs() {
+  if (!options_.outDir.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(options_.outDir, error);
+    if (error || !std::filesystem::is_directory(options_.outDir)) {
+      return "cannot create directory '" + options_.outDir + "'";
+    }
+  }
+  if (!options_.tracePath.empty()) {
+    if (std::string problem = trace_.open(options_.tracePath); !problem.empty()) return problem;
+  }
+  if (!options_.statePath.empty()) {
+    if (std::string problem = state_.open(options_.statePath); !problem.empty()) return problem;
+  }
+  if (!options_.pngAt.empty()) png_.emplace();
+  return {};
+}
+
+std::string ReplayRun::run() {
+  HeadlessDisplay display({
+      .onOpen = [this] { onOpen(); },
+      .onRetrace = [this](std::uint64_t retrace) { onRetrace(retrace); },
+      .onEmptyPoll = [this] { onEmptyPoll(); },
+  });
+  setDisplayBackend(&display);
+  NoSound sound;
+  const Edition& edition =
+      options_.edition == EditionChoice::Silent ? SILENT_EDITION : SOUND_EDITION;
+  display.run([&] { runGame(*game_, edition, sound); });
+  return runError_;
+}
+
+std::string ReplayRun::finish() {
+  std::string traceProblem = trace_.finish();
+  std::string stateProblem = state_.finish();
+  return traceProblem.empty() ? stateProblem : traceProblem;
+}
+
+void ReplayRun::onOpen() {
+  takePictureIfAsked(0);
+  if (options_.frames == 0) endRun(0);
+  emptyPolls_ = 0;
+  deliverEventsUpTo(0);
+}
+
+void ReplayRun::onRetrace(std::uint64_t retrace) {
+  record(retrace);
+  takePictureIfAsked(retrace);
+  if (retrace >= options_.frames) endRun(0);
+  emptyPolls_ = 0;
+  deliverEventsUpTo(retrace);
+}
+
+// The game waits for a key without retraces only where it cannot go on without one (the
+// pause): hand it the next key early rather than hang, or stop when the script is done.
+void ReplayRun::onEmptyPoll() {
+  if (++emptyPolls_ < EMPTY_POLLS_BEFORE_NEXT_KEY) return;
+  if (nextEvent_ == events_.size()) endRun(0);
+  emptyPolls_ = 0;
+  pushKey(events_[nextEvent_++].entry);
+}
+
+void ReplayRun::deliverEventsUpTo(std::uint64_t retrace) {
+  while (nextEvent_ < events_.size() && events_[nextEvent_].retrace <= retrace) {
+    pushKey(events_[nextEvent_++].entry);
+  }
+}
+
+void ReplayRun::record(std::uint64_t retrace) {
+  if (trace_.isOpen()) {
+    const char* end = appendTraceLine(line_.data(), retrace, fnv1a64(visiblePagePixels()),
+                                      paletteHash(displayPalette()));
+    trace_.write(line_.data(), end);
+  }
+  if (state_.isOpen()) {
+    const char* end = appendStateLine(line_.data(), retrace, *game_, randomDrawCount());
+    state_.write(line_.data(), end);
+  }
+}
+
+void ReplayRun::takePictureIfAsked(std::uint64_t retrace) {
+  const std::vector<std::uint64_t>& wanted = options_.pngAt;
+  while (nextPicture_ < wanted.size() && wanted[nextPicture_] < retrace) ++nextPicture_;
+  if (nextPicture_ == wanted.size() || wanted[nextPicture_] != retrace) return;
+  runError_ = png_->write(pngFramePath(options_.outDir, retrace), visiblePagePixels(),
+                          displayPalette());
+  if (!runError_.empty()) endRun(EXIT_WRITE_FAILED);
+}
+
+}  // namespace
+
+ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
+  ReplayRun replay(options, events);
+  if (std::string problem = replay.openOutputs(); !problem.empty()) {
+    return {EXIT_BAD_ARGUMENTS, problem};
+  }
+  std::string problem = replay.run();
+  std::string closeProblem = replay.finish();
+  if (problem.empty()) problem = closeProblem;
+  return {problem.empty() ? EXIT_FINISHED : EXIT_WRITE_FAILED, problem};
+}
+
+}  // namespace kestal::replay

@@ -1,0 +1,30 @@
+// One headless run of the game: keys from the script go into the key queue at their
+// retraces, and every retrace is recorded to the trace, the state trace and pictures.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/replay/key_script.h"
+#include "tools/replay/replay_options.h"
+
+namespace kestal::replay {
+
+inline constexpr int EMPTY_POLLS_BEFORE_NEXT_KEY = 1000;
+
+// Exit statuses of the tool.
+inline constexpr int EXIT_FINISHED = 0;
+inline constexpr int EXIT_WRITE_FAILED = 1;
+inline constexpr int EXIT_BAD_ARGUMENTS = 2;
+
+struct ReplayResult {
+  int exitStatus = EXIT_FINISHED;
+  std::string error;  // one line when exitStatus is not EXIT_FINISHED
+};
+
+// Creates the outputs (a failure there is a bad argument: nothing runs), then runs the game
+// until it ends the program, the last frame is recorded, or it waits for a key that the
+// script no longer has. Every file is complete when this returns.
+ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events);
+
+}  // namespace kestal::replay
