@@ -13,7 +13,9 @@ namespace {
 // integer terms below would approach the int64 range. The game's radii are below 100.
 constexpr double MAX_RADIUS = 65536.0;
 
-std::int64_t truncFloat(float v) { return detail::truncToInt(static_cast<double>(v)); }
+std::int64_t truncFloat(float v) {
+  return detail::truncToInt(static_cast<double>(v));
+}
 
 }  // namespace
 

@@ -9,7 +9,9 @@ namespace {
 std::atomic<DisplayBackend*> installed{nullptr};
 }  // namespace
 
-void setDisplayBackend(DisplayBackend* backend) { installed.store(backend); }
+void setDisplayBackend(DisplayBackend* backend) {
+  installed.store(backend);
+}
 
 DisplayBackend& displayBackend() {
   // Without an entry point's choice (tests, tools) the screen works headless.

@@ -17,7 +17,9 @@ struct KeyQueue {
 // Guarded by screenLock().
 KeyQueue theQueue;
 
-int nextSlot(int index) { return (index + 1) % KEY_QUEUE_SLOTS; }
+int nextSlot(int index) {
+  return (index + 1) % KEY_QUEUE_SLOTS;
+}
 
 constexpr int LARGEST_ENTRY = 0xFFFF;
 constexpr char EXTENDED_PREFIX = '\xff';

@@ -26,7 +26,9 @@ int outcode(std::int64_t x, std::int64_t y) {
   return code;
 }
 
-double asDouble(std::int64_t v) { return static_cast<double>(v); }
+double asDouble(std::int64_t v) {
+  return static_cast<double>(v);
+}
 
 // Moves (x1, y1) onto the first edge its code crosses, in the order left, right, top, bottom.
 void moveOntoEdge(PixelLine& l, int code) {
@@ -81,7 +83,9 @@ bool pullInFarEnds(RealLine& l) {
   return true;
 }
 
-bool isFar(double v) { return std::fabs(v) > FAR_COORDINATE; }
+bool isFar(double v) {
+  return std::fabs(v) > FAR_COORDINATE;
+}
 
 }  // namespace
 

@@ -14,7 +14,9 @@ namespace {
 using detail::PageWriter;
 using detail::PixelLine;
 
-int narrow(std::int64_t v) { return static_cast<int>(v); }
+int narrow(std::int64_t v) {
+  return static_cast<int>(v);
+}
 
 void rasterise(const PixelLine& l, std::uint8_t colour, PageWriter& writer) {
   int x = narrow(l.x1), y = narrow(l.y1);

@@ -12,7 +12,9 @@
 namespace kestal {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int radixOf(char selector) {
   switch (selector) {
@@ -73,7 +75,8 @@ long long saturatedExponent(std::string_view exponent) {
     negative = exponent[at++] == '-';
   }
   long long value = 0;
-  for (; at < exponent.size(); ++at) value = std::min(value * 10 + (exponent[at] - '0'), 1000000000LL);
+  for (; at < exponent.size(); ++at)
+    value = std::min(value * 10 + (exponent[at] - '0'), 1000000000LL);
   return negative ? -value : value;
 }
 
@@ -93,7 +96,8 @@ double parseDecimal(std::string_view text) {
   const std::size_t mantissaEnd = at;
   if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
     std::size_t exponentDigits = at + 1;
-    if (exponentDigits < text.size() && (text[exponentDigits] == '+' || text[exponentDigits] == '-')) {
+    if (exponentDigits < text.size() &&
+        (text[exponentDigits] == '+' || text[exponentDigits] == '-')) {
       ++exponentDigits;
     }
     const std::size_t exponentEnd = skipDigits(text, exponentDigits);
@@ -102,12 +106,13 @@ double parseDecimal(std::string_view text) {
 
   const std::string_view literal = text.substr(mantissaStart, at - mantissaStart);
   double value = 0;
-  const auto result =
-      std::from_chars(literal.data(), literal.data() + literal.size(), value, std::chars_format::general);
+  const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value,
+                                      std::chars_format::general);
   if (result.ec == std::errc::result_out_of_range) {
     const std::string_view mantissa = text.substr(mantissaStart, mantissaEnd - mantissaStart);
     const long long exponent =
-        at > mantissaEnd ? saturatedExponent(text.substr(mantissaEnd + 1, at - mantissaEnd - 1)) : 0;
+        at > mantissaEnd ? saturatedExponent(text.substr(mantissaEnd + 1, at - mantissaEnd - 1))
+                         : 0;
     value = leadingPower(mantissa) + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;

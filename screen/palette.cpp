@@ -6,7 +6,9 @@
 namespace kestal {
 namespace {
 
-constexpr Rgb grey(std::uint8_t level) { return Rgb{level, level, level}; }
+constexpr Rgb grey(std::uint8_t level) {
+  return Rgb{level, level, level};
+}
 
 // Nine blocks of 24 entries walk a hue circle from blue through magenta, red, yellow,
 // green and cyan back towards blue, each at five brightness levels of its own.
@@ -47,8 +49,8 @@ constexpr std::array<Rgb, 16> TEXT_COLOURS{{
     {255, 255, 255},
 }};
 
-constexpr std::array<std::uint8_t, 16> GREY_RAMP{0,  20,  32,  44,  56,  68,  80,  97,
-                                                  113, 129, 145, 161, 182, 202, 226, 255};
+constexpr std::array<std::uint8_t, 16> GREY_RAMP{0,   20,  32,  44,  56,  68,  80,  97,
+                                                 113, 129, 145, 161, 182, 202, 226, 255};
 
 constexpr Palette makeDefaultPalette() {
   Palette palette{};  // entries 248..255 stay black

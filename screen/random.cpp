@@ -17,7 +17,9 @@ double randomUnit() {
   return n / 32768.0;
 }
 
-std::uint64_t randomDrawCount() { return draws; }
+std::uint64_t randomDrawCount() {
+  return draws;
+}
 
 void resetRandom() {
   state = START_STATE;

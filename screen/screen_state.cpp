@@ -18,13 +18,17 @@ ScreenState theScreen;
 std::mutex theLock;
 }  // namespace
 
-ScreenState& screenState() { return theScreen; }
+ScreenState& screenState() {
+  return theScreen;
+}
 
 }  // namespace detail
 
 using detail::screenState;
 
-std::mutex& screenLock() { return detail::theLock; }
+std::mutex& screenLock() {
+  return detail::theLock;
+}
 
 void openScreen() {
   auto& s = screenState();
@@ -75,7 +79,9 @@ void showWorkPage() {
   s.changedRows.set();
 }
 
-void waitRetrace() { displayBackend().waitRetrace(); }
+void waitRetrace() {
+  displayBackend().waitRetrace();
+}
 
 bool collectChanges(PresentedFrame& frame) {
   auto& s = screenState();
@@ -101,13 +107,17 @@ std::span<const std::uint8_t, PAGE_BYTES> visiblePagePixels() {
       s.pages[static_cast<std::size_t>(s.visiblePage)]);
 }
 
-const Palette& displayPalette() { return screenState().palette; }
+const Palette& displayPalette() {
+  return screenState().palette;
+}
 
 std::span<const std::uint8_t, PAGE_BYTES> workPagePixels() {
   auto& s = screenState();
   return std::span<const std::uint8_t, PAGE_BYTES>(s.pages[static_cast<std::size_t>(s.workPage)]);
 }
 
-bool pendingScroll() { return screenState().pendingScroll; }
+bool pendingScroll() {
+  return screenState().pendingScroll;
+}
 
 }  // namespace kestal

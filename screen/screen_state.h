@@ -34,7 +34,9 @@ struct ScreenState {
 ScreenState& screenState();
 
 // Colours wrap modulo 256 (two's complement: -1 is 255).
-inline std::uint8_t wrapColour(std::int64_t colour) { return static_cast<std::uint8_t>(colour); }
+inline std::uint8_t wrapColour(std::int64_t colour) {
+  return static_cast<std::uint8_t>(colour);
+}
 
 inline bool onScreen(std::int64_t x, std::int64_t y) {
   return x >= 0 && x < SCREEN_WIDTH && y >= 0 && y < SCREEN_HEIGHT;

@@ -149,8 +149,12 @@ void setTextColour(int foreground, int background) {
   if (background != -1) s.backgroundColour = detail::wrapColour(background);
 }
 
-int cursorRow() { return screenState().cursorRow; }
-int cursorColumn() { return screenState().cursorColumn; }
+int cursorRow() {
+  return screenState().cursorRow;
+}
+int cursorColumn() {
+  return screenState().cursorColumn;
+}
 
 void clearScreen() {
   auto& s = screenState();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct SoundCall {
   bool looping;
   std::uint64_t retrace;
   friend bool operator==(const SoundCall&, const SoundCall&) = default;
+  friend void PrintTo(const SoundCall& c, std::ostream* os) {
+    static const char* const KINDS[] = {"play", "stop", "release"};
+    *os << KINDS[c.kind] << " slot " << static_cast<int>(c.slot) << (c.looping ? " looping" : "")
+        << " after retrace " << c.retrace;
+  }
 };
 
 class RecordingSound final : public GameSound {

@@ -86,7 +86,8 @@ TEST_F(ReplayCli, BadCommandLinesAreRefused) {
       {"--frames 5 --frames 6", {"--frames", "twice"}},
       {"--png-at 5", {"--png-at", "--out"}},
       {"--png-at 1,,2 --out " + path("pics"), {"--png-at", "1,,2"}},
-      {"--png-at 3,x --out " + path("pics"), {"--png-at", "x"}},
+      {"--png-at 3,x --out " + path("pics"), {"--png-at", "3,x"}},
+      {"--png-at 3,99999999999999999999 --out " + path("pics"), {"--png-at", "too large"}},
       {"--keys " + path("missing.txt"), {"missing.txt"}},
       {"--trace /nonexistent-dir/trace.txt", {"/nonexistent-dir/trace.txt"}},
   };

@@ -1,10 +1,14 @@
 // kestal-replay: runs the game headless on a key script and records what it shows.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <span>
 #include <string>
+#include <system_error>
 
 #include "tools/replay/key_script.h"
 #include "tools/replay/replay_options.h"
@@ -26,8 +30,12 @@ KeyScript loadKeyScript(const std::string& path) {
     if (!script.error.empty()) script.error = "key script on standard input, " + script.error;
     return script;
   }
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return {{}, "cannot read key file '" + path + "': it is a directory"};
+  }
   std::ifstream file(path, std::ios::binary);
-  if (!file) return {{}, "cannot read key file '" + path + "'"};
+  if (!file) return {{}, "cannot read key file '" + path + "': " + std::strerror(errno)};
   KeyScript script = parseKeyScript(file);
   if (!script.error.empty()) script.error = "key file '" + path + "' " + script.error;
   return script;

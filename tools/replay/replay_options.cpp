@@ -23,16 +23,19 @@ std::string parseCount(std::string_view option, std::string_view text, std::uint
 }
 
 std::string parseRetraceList(std::string_view text, std::vector<std::uint64_t>& list) {
-  while (true) {
-    const std::size_t comma = text.find(',');
-    std::uint64_t retrace = 0;
-    if (std::string problem = parseCount("--png-at", text.substr(0, comma), retrace);
-        !problem.empty()) {
-      return problem + " (want comma-separated retrace numbers)";
+  for (std::string_view rest = text;;) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view item = rest.substr(0, comma);
+    const WholeNumber n = parseWholeNumber(item);
+    if (n.status == WholeNumberStatus::NotANumber) {
+      return "--png-at value " + quoted(text) + " is not a comma-separated list of retraces";
     }
-    list.push_back(retrace);
+    if (n.status == WholeNumberStatus::TooLarge) {
+      return "--png-at retrace " + quoted(item) + " is too large";
+    }
+    list.push_back(n.value);
     if (comma == std::string_view::npos) break;
-    text.remove_prefix(comma + 1);
+    rest.remove_prefix(comma + 1);
   }
   std::sort(list.begin(), list.end());
   list.erase(std::unique(list.begin(), list.end()), list.end());

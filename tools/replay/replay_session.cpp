@@ -95,7 +95,11 @@ std::string ReplayRun::run() {
       .onRetrace = [this](std::uint64_t retrace) { onRetrace(retrace); },
       .onEmptyPoll = [this] { onEmptyPoll(); },
   });
-  setDisplayBackend(&display);
+  // The screen service must not keep pointing at this display once it is gone.
+  struct BackendInstalled {
+    explicit BackendInstalled(DisplayBackend* backend) { setDisplayBackend(backend); }
+    ~BackendInstalled() { setDisplayBackend(nullptr); }
+  } installed(&display);
   NoSound sound;
   const Edition& edition =
       options_.edition == EditionChoice::Silent ? SILENT_EDITION : SOUND_EDITION;

@@ -91,7 +91,8 @@ std::vector<std::int16_t> makeLaser() {
   std::vector<double> signal(LENGTH);
   for (int n = 0; n < LENGTH; ++n) {
     const double loopFraction = static_cast<double>(n) / LENGTH;
-    const double phase = TWO_PI * BUZZ_CYCLES * loopFraction +
+    // Starting half a cycle in puts the loop point on the saw's gentle ramp, not its edge.
+    const double phase = TWO_PI * BUZZ_CYCLES * loopFraction + PI +
                          VIBRATO_DEPTH * std::sin(TWO_PI * VIBRATO_CYCLES * loopFraction);
     double saw = 0.0;
     for (int harmonic = 1; harmonic <= HARMONICS; ++harmonic) {
