@@ -29,7 +29,9 @@ void stepWavePhase(GameState& s) {
   s.wavePhase += s.waveStep;
 }
 
-bool isDigitKey(const std::string& key) { return key >= "0" && key <= "9"; }
+bool isDigitKey(const std::string& key) {
+  return key >= "0" && key <= "9";
+}
 
 void acceptKey(GameState& s) {
   s.delayText += s.keyText;
@@ -69,9 +71,9 @@ void delayPrompt(GameContext& g) {
   s.keyText.clear();
   s.delayText.clear();
   while (s.keyText != KEY_ENTER) {
-    colourWave(s, 0, 248, 0, 32, 100);    // title
-    colourWave(s, 0, 152, 46, 62, 100);   // prompt
-    colourWave(s, 160, 224, 46, 62, 163); // typed number
+    colourWave(s, 0, 248, 0, 32, 100);     // title
+    colourWave(s, 0, 152, 46, 62, 100);    // prompt
+    colourWave(s, 160, 224, 46, 62, 163);  // typed number
     stepWavePhase(s);
     s.keyText = readKey();
     handlePromptKey(g);

@@ -74,7 +74,9 @@ void runFrame(GameContext& g) {
 
 }  // namespace
 
-bool quitRequested(const GameState& s) { return s.keyText == "q" || s.keyText == KEY_ESCAPE; }
+bool quitRequested(const GameState& s) {
+  return s.keyText == "q" || s.keyText == KEY_ESCAPE;
+}
 
 // The game's speed control beyond the retrace: the work must really be done, so the
 // result goes through a volatile store.

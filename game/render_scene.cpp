@@ -13,7 +13,9 @@ namespace {
 
 constexpr double WALL_X = 578;  // where the laser fan converges
 
-bool insidePlayField(double x, double y) { return 60 < x && x < 578 && 25 < y && y < 373; }
+bool insidePlayField(double x, double y) {
+  return 60 < x && x < 578 && 25 < y && y < 373;
+}
 
 void drawMineRings(double x, double y, std::int32_t h) {
   drawCircle(x, y, 8, nint(0.65 * h + 20));

@@ -19,8 +19,7 @@ void blinkMessage(GameState& s, std::string_view text) {
   setTextColour(nint(248 - s.overColour));
   s.messageText = text;
   if (std::fmod(s.pulse, 3) == 0) printText(s.messageText, 1);
-  captureImage(80, 160, 80 + 8 * static_cast<double>(s.messageText.size()), 176,
-               s.messageImage);
+  captureImage(80, 160, 80 + 8 * static_cast<double>(s.messageText.size()), 176, s.messageImage);
 }
 
 struct StatusColours {
@@ -48,9 +47,13 @@ void drawMessageGhost(GameState& s) {
   if (!s.messageText.empty()) putImage(79, 159, s.messageImage, PutMode::Xor);
 }
 
-void drawLevelMessage(GameState& s) { blinkMessage(s, VICTORY_TEXT); }
+void drawLevelMessage(GameState& s) {
+  blinkMessage(s, VICTORY_TEXT);
+}
 
-void drawGameOverMessage(GameState& s) { blinkMessage(s, "* G A M E * O V E R *"); }
+void drawGameOverMessage(GameState& s) {
+  blinkMessage(s, "* G A M E * O V E R *");
+}
 
 // A flame of crossing lines rising 6 pixels per unit of heat; brighter as it rises.
 void drawHeatGauge(const GameState& s, double factor) {

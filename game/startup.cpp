@@ -40,9 +40,9 @@ void fillInstructionLines(GameState& s) {
 }
 
 double instructionBaseColour(int line, unsigned char c) {
-  if (line == 0 || line == 9) return 50;    // headings
-  if (line == 11) return 90;                // the rule
-  return c > 127 ? 162 : 215;               // markers green, text amber
+  if (line == 0 || line == 9) return 50;  // headings
+  if (line == 11) return 90;              // the rule
+  return c > 127 ? 162 : 215;             // markers green, text amber
 }
 
 }  // namespace

@@ -87,11 +87,11 @@ TEST(Play, EscapeLeadsToThePromptAndNoEndsTheProgram) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.state->shipLost, 0);
   const std::vector<SoundCall> expected = {
-      {SoundCall::Play, SoundSlot::Warp, false, 0},          // start-up screen
-      {SoundCall::Stop, SoundSlot::Warp, false, enter + 1},  // a new game
-      {SoundCall::Stop, SoundSlot::Laser, false, enter + 2}, // the timer's 0 turns idle
-      {SoundCall::Stop, SoundSlot::Laser, false, enter + 6}, // every end of a level
-      {SoundCall::Play, SoundSlot::Warp, false, enter + 6},  // the prompt
+      {SoundCall::Play, SoundSlot::Warp, false, 0},           // start-up screen
+      {SoundCall::Stop, SoundSlot::Warp, false, enter + 1},   // a new game
+      {SoundCall::Stop, SoundSlot::Laser, false, enter + 2},  // the timer's 0 turns idle
+      {SoundCall::Stop, SoundSlot::Laser, false, enter + 6},  // every end of a level
+      {SoundCall::Play, SoundSlot::Warp, false, enter + 6},   // the prompt
       {SoundCall::Release, SoundSlot::Warp, false, enter + 10},
   };
   EXPECT_EQ(run.sounds, expected);
@@ -120,8 +120,8 @@ TEST(Play, LaserSoundStartsFromIdleOnlyAndStopsWhenSpent) {
   const auto enter = answerDelay(run, "");
   const auto first = enter + 1;  // first frame of the level: timer still 0
   run.type(first, " ");
-  run.type(first + 5, " ");   // from idle: starts the loop
-  run.type(first + 6, " ");   // refire while on: no restart
+  run.type(first + 5, " ");  // from idle: starts the loop
+  run.type(first + 6, " ");  // refire while on: no restart
   run.press(first + 20, 27);
   run.type(first + 22, "n");
   run.run();

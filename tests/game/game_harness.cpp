@@ -17,7 +17,9 @@ void GameRun::type(std::uint64_t retrace, const std::string& text) {
   for (unsigned char c : text) keys[retrace].push_back(c);
 }
 
-void GameRun::press(std::uint64_t retrace, int entry) { keys[retrace].push_back(entry); }
+void GameRun::press(std::uint64_t retrace, int entry) {
+  keys[retrace].push_back(entry);
+}
 
 void GameRun::run() {
   state = std::make_unique<GameState>();

@@ -36,7 +36,9 @@ class RecordingSound final : public GameSound {
     calls.push_back({SoundCall::Play, slot, looping, *retrace_});
   }
   void stop(SoundSlot slot) override { calls.push_back({SoundCall::Stop, slot, false, *retrace_}); }
-  void release() override { calls.push_back({SoundCall::Release, SoundSlot::Warp, false, *retrace_}); }
+  void release() override {
+    calls.push_back({SoundCall::Release, SoundSlot::Warp, false, *retrace_});
+  }
   std::vector<SoundCall> calls;
 
  private:
@@ -59,7 +61,7 @@ struct GameRun {
   std::vector<SoundCall> sounds;
 
   void type(std::uint64_t retrace, const std::string& text);  // characters
-  void press(std::uint64_t retrace, int entry);                // one queue entry
+  void press(std::uint64_t retrace, int entry);               // one queue entry
   void run();
 };
 

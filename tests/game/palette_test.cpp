@@ -12,8 +12,7 @@ struct Components {
 
 Components components(GamePalette palette, int entry) {
   const auto v = paletteValue(palette, entry);
-  return {static_cast<int>(v % 256), static_cast<int>(v / 256 % 256),
-          static_cast<int>(v / 65536)};
+  return {static_cast<int>(v % 256), static_cast<int>(v / 256 % 256), static_cast<int>(v / 65536)};
 }
 
 TEST(Palettes, GamePaletteTellingEntries) {

@@ -45,9 +45,10 @@ TEST_F(Rules, ThrustersBrakeAndUnboundKeys) {
   const struct {
     std::string key;
     double vx, vy;
-  } cases[] = {{KEY_LEFT, -1, 0}, {"d", -1, 0}, {"e", -1, -1}, {KEY_UP, 0, -1}, {"r", 0, -1},
-               {"t", 1, -1},      {KEY_RIGHT, 1, 0}, {"g", 1, 0}, {"b", 1, 1},  {KEY_DOWN, 0, 1},
-               {"v", 0, 1},       {"c", -1, 1},  {"D", 0, 0},   {"x", 0, 0}};
+  } cases[] = {{KEY_LEFT, -1, 0}, {"d", -1, 0},     {"e", -1, -1},     {KEY_UP, 0, -1},
+               {"r", 0, -1},      {"t", 1, -1},     {KEY_RIGHT, 1, 0}, {"g", 1, 0},
+               {"b", 1, 1},       {KEY_DOWN, 0, 1}, {"v", 0, 1},       {"c", -1, 1},
+               {"D", 0, 0},       {"x", 0, 0}};
   for (const auto& c : cases) {
     s.shipVx = 0;
     s.shipVy = 0;
