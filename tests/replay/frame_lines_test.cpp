@@ -3,11 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <cstdlib>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "tools/replay/fnv1a.h"
+
+namespace {
+std::atomic<long> allocationCount{0};
+}  // namespace
+
+// Counts every allocation of this test program, to show that recording a frame makes none.
+void* operator new(std::size_t size) {
+  ++allocationCount;
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
 
 namespace {
 
@@ -53,6 +74,29 @@ TEST(StateLine, FieldsInTheirFixedOrder) {
             "\"shipX\":200.5,\"shipY\":-0,\"shipVx\":1.5e-05,\"shipVy\":-1,"
             "\"shieldEnergy\":100,\"engineHeat\":0.30000000000000004,\"laserTimer\":-1,"
             "\"delayCount\":10000000000000000,\"randomDraws\":123456}\n");
+}
+
+TEST(FrameLines, WritingTheLinesAllocatesNothing) {
+  auto state = std::make_unique<kestal::GameState>();
+  std::array<char, STATE_LINE_MAX_CHARS> buffer;
+  const double values[] = {0.0,
+                           -0.0,
+                           1e300,
+                           -std::numeric_limits<double>::max(),
+                           1.5e-05,
+                           0.1 + 0.2,
+                           std::numeric_limits<double>::quiet_NaN(),
+                           123456.75};
+  const long before = allocationCount;
+  std::size_t written = 0;
+  for (double value : values) {
+    state->shipX = state->shipVy = state->delayCount = value;
+    written +=
+        static_cast<std::size_t>(appendStateLine(buffer.data(), 1, *state, 2) - buffer.data());
+    written += static_cast<std::size_t>(appendTraceLine(buffer.data(), 3, 4, 5) - buffer.data());
+  }
+  EXPECT_EQ(allocationCount - before, 0);
+  EXPECT_GT(written, 0u);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace kestal::replay::test_support {
 struct DecodedPng {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  std::uint32_t format = 0;        // as stored in the file
+  std::uint32_t format = 0;       // as stored in the file
   std::vector<std::uint8_t> rgb;  // converted to 8-bit RGB
 };
 

@@ -52,8 +52,9 @@ class ReplayCli : public ::testing::Test {
   }
 
   Outcome run(const std::string& arguments, const std::string& input = "/dev/null") const {
-    const std::string command = std::string(KESTAL_REPLAY_BINARY) + " " + arguments + " < " +
-                                input + " 2> " + path("stderr.txt");
+    // A run that hangs fails with timeout's status 124 instead of stopping the suite.
+    const std::string command = "timeout 120 " + std::string(KESTAL_REPLAY_BINARY) + " " +
+                                arguments + " < " + input + " 2> " + path("stderr.txt");
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile("stderr.txt")};
   }
@@ -156,9 +157,9 @@ TEST_F(ReplayCli, TheGameEndingTheProgramEndsTheRun) {
   // The first prompt pass waits for retrace 1; the second reads Escape and ends the program.
   writeFile("stdin.txt", "1 Escape\n");
   for (const char* edition : {"sound", "silent"}) {
-    const Outcome outcome = run(std::string("--edition ") + edition + " --keys - --trace " +
-                                    path("trace.txt"),
-                                path("stdin.txt"));
+    const Outcome outcome =
+        run(std::string("--edition ") + edition + " --keys - --trace " + path("trace.txt"),
+            path("stdin.txt"));
     EXPECT_EQ(outcome.status, 0) << edition << ": " << outcome.errorText;
     EXPECT_EQ(lines("trace.txt").size(), 1u) << edition;
   }
@@ -176,12 +177,18 @@ TEST_F(ReplayCli, APauseWithoutRetracesTakesTheNextKeyOrEndsTheRun) {
   outcome = run("--keys " + path("keys.txt") + " --frames 300 --trace " + path("trace.txt"));
   EXPECT_EQ(outcome.status, 0) << outcome.errorText;
   EXPECT_EQ(lines("trace.txt").size(), 300u);
+
+  // The Delay prompt polls once per retrace: those polls never add up to an early key.
+  writeFile("keys.txt", "1200 Escape\n");
+  outcome = run("--keys " + path("keys.txt") + " --trace " + path("trace.txt"));
+  EXPECT_EQ(outcome.status, 0) << outcome.errorText;
+  EXPECT_EQ(lines("trace.txt").size(), 1200u);
 }
 
 TEST_F(ReplayCli, TheSameScriptGivesTheSameRecording) {
   writeFile("keys.txt", "1 Enter\n10 Space\n12 Up\n20 Right\n30 Enter\n40 =\n");
-  const std::string outputs = " --frames 200 --trace " + path("trace.txt") + " --state " +
-                              path("state.txt");
+  const std::string outputs =
+      " --frames 200 --trace " + path("trace.txt") + " --state " + path("state.txt");
   ASSERT_EQ(run("--keys " + path("keys.txt") + outputs).status, 0);
   const std::string firstTrace = readFile("trace.txt");
   const std::string firstState = readFile("state.txt");

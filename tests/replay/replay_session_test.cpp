@@ -46,7 +46,8 @@ TEST(ReplaySession, PicturesAndTraceShowTheVisiblePage) {
   // The run stopped inside retrace 40, so the screen still shows that frame.
   const auto page = visiblePagePixels();
   const Palette& palette = displayPalette();
-  const test_support::DecodedPng last = test_support::decodePng(options.outDir + "/frame-000040.png");
+  const test_support::DecodedPng last =
+      test_support::decodePng(options.outDir + "/frame-000040.png");
   ASSERT_EQ(last.width, 640u);
   ASSERT_EQ(last.height, 400u);
   ASSERT_EQ(last.rgb.size(), 640u * 400u * 3u);
@@ -71,7 +72,8 @@ TEST(ReplaySession, PicturesAndTraceShowTheVisiblePage) {
             "40 " + hex16(fnv1a64(page)) + " " + hex16(fnv1a64(paletteBytes)));
 
   // Right after the screen opens both pages are zero and entry 0 is black.
-  const test_support::DecodedPng first = test_support::decodePng(options.outDir + "/frame-000000.png");
+  const test_support::DecodedPng first =
+      test_support::decodePng(options.outDir + "/frame-000000.png");
   ASSERT_EQ(first.rgb.size(), 640u * 400u * 3u);
   EXPECT_EQ(std::count(first.rgb.begin(), first.rgb.end(), 0), 640 * 400 * 3);
   fs::remove_all(dir);

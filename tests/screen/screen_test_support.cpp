@@ -4,7 +4,9 @@
 
 namespace kestal::testing {
 
-int pixelAt(int x, int y) { return workPagePixels()[static_cast<std::size_t>(y * SCREEN_WIDTH + x)]; }
+int pixelAt(int x, int y) {
+  return workPagePixels()[static_cast<std::size_t>(y * SCREEN_WIDTH + x)];
+}
 
 PixelSet litPixels() {
   PixelSet lit;

@@ -62,13 +62,17 @@ ChildResult runInChild(const ChildSetup& setup, const std::function<int()>& body
   return waitFor(child, setup);
 }
 
-ChildResult runProgram(const ChildSetup& setup, const std::filesystem::path& program) {
+ChildResult runProgram(const ChildSetup& setup, const std::filesystem::path& program,
+                       const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     prepareChild(setup);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   return waitFor(child, setup);

@@ -30,8 +30,9 @@ struct ChildResult {
 // _exit, so no library shuts itself down behind the code's back.
 ChildResult runInChild(const ChildSetup& setup, const std::function<int()>& body);
 
-// Runs `program` with no arguments the same way.
-ChildResult runProgram(const ChildSetup& setup, const std::filesystem::path& program);
+// Runs `program` with `arguments` the same way.
+ChildResult runProgram(const ChildSetup& setup, const std::filesystem::path& program,
+                       const std::vector<std::string>& arguments = {});
 
 // A fresh directory under the system's temporary directory, removed with the object.
 class TemporaryDirectory {

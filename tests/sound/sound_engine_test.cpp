@@ -60,7 +60,9 @@ class SharedMarks {
   std::chrono::steady_clock::time_point origin_;
 };
 
-void hold(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void hold(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 std::size_t frameAt(double milliseconds) {
   return milliseconds <= 0 ? 0 : static_cast<std::size_t>(milliseconds * MIX_RATE / 1000.0);
@@ -88,8 +90,10 @@ class Stage {
                   output.string() + "\n");
   }
   ChildSetup setup() const {
-    return {dir_.path(), {{"ALSOFT_CONF", (dir_.path() / "alsoft.conf").string()}},
-            {"ALSOFT_DRIVERS"}, std::chrono::seconds(60)};
+    return {dir_.path(),
+            {{"ALSOFT_CONF", (dir_.path() / "alsoft.conf").string()}},
+            {"ALSOFT_DRIVERS"},
+            std::chrono::seconds(60)};
   }
 
  private:
@@ -153,7 +157,8 @@ std::string mono16Wav(const std::string& data) {
 int linesMentioning(const std::string& text, const std::string& needle) {
   std::istringstream lines(text);
   int count = 0;
-  for (std::string line; std::getline(lines, line);) count += line.find(needle) != std::string::npos;
+  for (std::string line; std::getline(lines, line);)
+    count += line.find(needle) != std::string::npos;
   return count;
 }
 

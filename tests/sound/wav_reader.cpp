@@ -34,8 +34,8 @@ void readSamples(WavFile& wav, const Bytes& bytes, std::size_t data, std::uint32
   std::size_t at = data;
   for (std::size_t i = 0; i < frames; ++i) {
     for (int c = 0; c < wav.channels; ++c, at += width) {
-      wav.samples[c][i] = width == 1 ? int(bytes[at]) - 128
-                                     : int(static_cast<std::int16_t>(little(bytes, at, 2)));
+      wav.samples[c][i] =
+          width == 1 ? int(bytes[at]) - 128 : int(static_cast<std::int16_t>(little(bytes, at, 2)));
     }
   }
 }

@@ -1,0 +1,63 @@
+// Winning levels: the victory message, the warp and the next level.
+#include <gtest/gtest.h>
+
+#include "bot.h"
+#include "game_harness.h"
+#include "screen/random.h"
+
+namespace kestal::testing {
+namespace {
+
+TEST(Progress, AWonLevelIsLeftThroughTheWarpIntoTheNextLevel) {
+  GameRun run;
+  answerDelay(run, "");
+  std::uint64_t wonAt = 0, level2At = 0;
+  std::uint64_t drawsAtWin = 0, drawsAtLevel2 = 0;
+  Pilot pilot;
+  run.onRetrace = [&](std::uint64_t retrace, const GameState& s) {
+    if (wonAt == 0 && !s.messageText.empty()) {
+      wonAt = retrace;
+      drawsAtWin = randomDrawCount();
+    }
+    if (level2At == 0 && s.levelIndex == 1 && s.mineCount == 3) {
+      level2At = retrace;
+      drawsAtLevel2 = randomDrawCount();
+      return false;
+    }
+    if (auto key = pilot.key(s)) pushKey(*key);
+    return true;
+  };
+  run.maxRetraces = 20000;
+  run.run();
+  ASSERT_NE(wonAt, 0u) << "the pilot never destroyed the first mine";
+  ASSERT_NE(level2At, 0u);
+  const GameState& s = *run.state;
+  EXPECT_EQ(s.score, 3);
+  EXPECT_EQ(s.minesKilled, 0);
+  EXPECT_EQ(s.messageText, "");
+  EXPECT_EQ(s.shipX, 200);
+  // The warp shows 100 starburst steps and 3 x 80 wipe steps and one more retrace.
+  EXPECT_GE(level2At - wonAt, 341u);
+  // One draw per busy-wait iteration in each of its 200 + 3 x 640 steps, then 8000 stars
+  // and 3 mines; the first level's frames draw only for laser fans and burst colours.
+  EXPECT_GE(drawsAtLevel2 - drawsAtWin, 2120u + 3 * STAR_COUNT + 12);
+  bool warpLooped = false;
+  for (const SoundCall& c : run.sounds) {
+    warpLooped |= c.kind == SoundCall::Play && c.slot == SoundSlot::Warp && c.looping;
+  }
+  EXPECT_TRUE(warpLooped);
+}
+
+TEST(Progress, NextLevelKeyIsRefusedBeforeTheWin) {
+  GameRun run;
+  const auto enter = answerDelay(run, "");
+  run.press(enter + 3, '\b');
+  run.type(enter + 4, "l");
+  run.onRetrace = [&](std::uint64_t retrace, const GameState&) { return retrace < enter + 8; };
+  run.run();
+  EXPECT_EQ(run.state->levelIndex, 0);
+  EXPECT_EQ(run.state->levelComplete, 0);
+}
+
+}  // namespace
+}  // namespace kestal::testing
