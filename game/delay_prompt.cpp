@@ -29,6 +29,17 @@ void stepWavePhase(GameState& s) {
   s.wavePhase += s.waveStep;
 }
 
+}  // namespace
+
+void delayPromptWave(GameState& s) {
+  colourWave(s, 0, 248, 0, 32, 100);     // title
+  colourWave(s, 0, 152, 46, 62, 100);    // prompt
+  colourWave(s, 160, 224, 46, 62, 163);  // typed number
+  stepWavePhase(s);
+}
+
+namespace {
+
 bool isDigitKey(const std::string& key) {
   return key >= "0" && key <= "9";
 }
@@ -71,10 +82,7 @@ void delayPrompt(GameContext& g) {
   s.keyText.clear();
   s.delayText.clear();
   while (s.keyText != KEY_ENTER) {
-    colourWave(s, 0, 248, 0, 32, 100);     // title
-    colourWave(s, 0, 152, 46, 62, 100);    // prompt
-    colourWave(s, 160, 224, 46, 62, 163);  // typed number
-    stepWavePhase(s);
+    delayPromptWave(s);
     s.keyText = readKey();
     handlePromptKey(g);
     waitRetrace();

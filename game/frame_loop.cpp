@@ -47,6 +47,8 @@ void applyCommands(GameContext& g) {
   if (s.keyText == KEY_BACKSPACE || s.keyText == "l") nextLevelCommand(s);
 }
 
+}  // namespace
+
 void runFrame(GameContext& g) {
   GameState& s = g.state;
   s.keyText = readKey();
@@ -71,8 +73,6 @@ void runFrame(GameContext& g) {
   drawShieldGauge(s);
   drawStatusText(s, false);
 }
-
-}  // namespace
 
 bool quitRequested(const GameState& s) {
   return s.keyText == "q" || s.keyText == KEY_ESCAPE;

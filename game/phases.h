@@ -9,9 +9,11 @@ namespace kestal {
 void startUp(GameContext& g);
 void drawInstructions(GameState& s);
 void delayPrompt(GameContext& g);
+void delayPromptWave(GameState& s);
 
 // The loops.
 void frameLoop(GameContext& g);
+void runFrame(GameContext& g);
 void busyWait(GameState& s);
 bool quitRequested(const GameState& s);
 
@@ -57,6 +59,7 @@ void drawStatusText(const GameState& s, bool gameOver);
 void gameOver(GameContext& g);
 void warp(GameContext& g);
 void finalVictory(GameContext& g);
+void finalVictoryPass(GameState& s);
 void playAgainPrompt(GameContext& g);
 
 }  // namespace kestal

@@ -1,0 +1,284 @@
+// Keyboard and window events to key queue entries, checked against the PC keyboard's codes.
+#include "screen/sdl_keys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "screen/keyboard.h"
+
+namespace kestal {
+namespace {
+
+constexpr Uint16 NONE = KMOD_NONE;
+constexpr Uint16 SHIFT = KMOD_LSHIFT;
+constexpr Uint16 CTRL = KMOD_LCTRL;
+constexpr Uint16 ALT = KMOD_LALT;
+constexpr Uint16 NUM = KMOD_NUM;
+
+SDL_Keysym keysym(SDL_Scancode scancode, SDL_Keycode sym, Uint16 mod) {
+  SDL_Keysym key{};
+  key.scancode = scancode;
+  key.sym = sym;
+  key.mod = mod;
+  return key;
+}
+
+// The symbol a US layout gives the keys these tests press.
+SDL_Keycode usSymbol(SDL_Scancode scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+    return SDLK_a + (scancode - SDL_SCANCODE_A);
+  }
+  switch (scancode) {
+    case SDL_SCANCODE_0:
+      return SDLK_0;
+    case SDL_SCANCODE_1:
+      return SDLK_1;
+    case SDL_SCANCODE_MINUS:
+      return SDLK_MINUS;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return SDLK_LEFTBRACKET;
+    case SDL_SCANCODE_RETURN:
+      return SDLK_RETURN;
+    case SDL_SCANCODE_ESCAPE:
+      return SDLK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE:
+      return SDLK_BACKSPACE;
+    case SDL_SCANCODE_TAB:
+      return SDLK_TAB;
+    case SDL_SCANCODE_SPACE:
+      return SDLK_SPACE;
+    default:
+      return SDL_SCANCODE_TO_KEYCODE(scancode);
+  }
+}
+
+int entryOf(SDL_Scancode scancode, Uint16 mod = NONE) {
+  return translateKeyDown(keysym(scancode, usSymbol(scancode), mod)).entry;
+}
+
+SDL_Event keyDown(SDL_Scancode scancode, Uint16 mod = NONE, bool repeat = false) {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.keysym = keysym(scancode, usSymbol(scancode), mod);
+  event.key.repeat = repeat ? 1 : 0;
+  event.key.state = SDL_PRESSED;
+  return event;
+}
+
+SDL_Event text(const std::string& utf8) {
+  SDL_Event event{};
+  event.type = SDL_TEXTINPUT;
+  utf8.copy(event.text.text, sizeof event.text.text - 1);
+  return event;
+}
+
+SDL_Event windowEvent(SDL_WindowEventID id) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = id;
+  return event;
+}
+
+SDL_Event quit() {
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  return event;
+}
+
+std::vector<int> entries(const KeyEvents& events) {
+  return std::vector<int>(events.entries.begin(), events.entries.begin() + events.count);
+}
+
+std::vector<int> feed(KeyTranslator& translator, const std::vector<SDL_Event>& events) {
+  std::vector<int> result;
+  for (const SDL_Event& event : events) {
+    const std::vector<int> some = entries(translator.translate(event));
+    result.insert(result.end(), some.begin(), some.end());
+  }
+  return result;
+}
+
+constexpr int ext(int k) { return extendedKey(k); }
+
+TEST(KeyDown, EditingKeysFollowTheBiosTable) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_UP), ext('H'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_DOWN), ext('P'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LEFT), ext('K'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RIGHT), ext('M'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_HOME), ext('G'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_END), ext('O'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_PAGEUP), ext('I'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_PAGEDOWN), ext('Q'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_INSERT), ext('R'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_DELETE), ext('S'));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_UP, SHIFT), ext(72));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_UP, CTRL), ext(141));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_UP, ALT), ext(152));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_DOWN, CTRL), ext(145));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_DOWN, ALT), ext(160));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RIGHT, CTRL), ext(116));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_HOME, CTRL), ext(119));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_END, ALT), ext(159));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_PAGEUP, CTRL), ext(132));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_PAGEDOWN, ALT), ext(161));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_INSERT, CTRL), ext(146));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_DELETE, ALT), ext(163));
+  // Alt over Ctrl over Shift; either side's modifier key counts.
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LEFT, CTRL | ALT), ext(155));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LEFT, SHIFT | CTRL), ext(115));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LEFT, KMOD_RCTRL), ext(115));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RIGHT, KMOD_RALT | SHIFT), ext(157));
+}
+
+TEST(KeyDown, FunctionKeysFollowTheBiosTable) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F1), ext(59));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F10), ext(68));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F1, SHIFT), ext(84));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F10, SHIFT), ext(93));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F1, CTRL), ext(94));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F10, CTRL), ext(103));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F1, ALT), ext(104));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F4, ALT), CLOSE_KEY);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F11), ext(133));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F12), ext(134));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F11, SHIFT), ext(135));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F12, SHIFT), ext(136));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F11, CTRL), ext(137));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F12, CTRL), ext(138));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F11, ALT), ext(139));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_F12, ALT), ext(140));
+}
+
+TEST(KeyDown, KeypadEditsWithNumLockOffAndTypesOtherwise) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_8), ext(72));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_2), ext(80));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_4), ext(75));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_6), ext(77));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_7), ext(71));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_1), ext(79));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_9), ext(73));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_3), ext(81));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_0), ext(82));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_PERIOD), ext(83));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_7, CTRL), ext(119));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_5), -1);
+  // Num Lock on, or Shift, types the digit: it arrives as text, so the key-down is silent
+  // and must not swallow that text.
+  for (const Uint16 mod : {NUM, SHIFT}) {
+    const KeyDownMeaning digit =
+        translateKeyDown(keysym(SDL_SCANCODE_KP_8, SDLK_KP_8, mod));
+    EXPECT_EQ(digit.entry, -1);
+    EXPECT_FALSE(digit.swallowsText);
+  }
+}
+
+TEST(KeyDown, EnterEscapeBackspaceTabAreCharacters) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RETURN), 13);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_KP_ENTER), 13);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_ESCAPE), 27);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_BACKSPACE), 8);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_TAB), 9);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RETURN, SHIFT), 13);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_BACKSPACE, SHIFT), 8);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_RETURN, CTRL), 10);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_BACKSPACE, CTRL), 127);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_ESCAPE, ALT), ext(1));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_BACKSPACE, ALT), ext(14));
+}
+
+TEST(KeyDown, CtrlWithALetterIsAControlCharacter) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_A, CTRL), 1);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_C, CTRL), 3);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_Z, CTRL), 26);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_C, CTRL | SHIFT), 3);
+  // The layout decides the letter: the key at the US Q position typing "a" gives Ctrl+A.
+  EXPECT_EQ(translateKeyDown(keysym(SDL_SCANCODE_Q, SDLK_a, CTRL)).entry, 1);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LEFTBRACKET, CTRL), 27);
+}
+
+TEST(KeyDown, AltWithACharacterKeyGivesThatKeysScanCode) {
+  EXPECT_EQ(entryOf(SDL_SCANCODE_Q, ALT), ext(16));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_P, ALT), ext(25));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_A, ALT), ext(30));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_L, ALT), ext(38));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_Z, ALT), ext(44));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_M, ALT), ext(50));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_X, KMOD_RALT), ext(45));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_1, ALT), ext(120));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_0, ALT), ext(129));
+  EXPECT_EQ(entryOf(SDL_SCANCODE_MINUS, ALT), ext(130));
+  // The position counts, not the layout's letter (a French A sits where the US Q is).
+  EXPECT_EQ(translateKeyDown(keysym(SDL_SCANCODE_Q, SDLK_a, ALT)).entry, ext(16));
+  EXPECT_TRUE(translateKeyDown(keysym(SDL_SCANCODE_Q, SDLK_q, ALT)).swallowsText);
+}
+
+TEST(KeyDown, AltEnterSwitchesFullScreenWithoutACode) {
+  const KeyDownMeaning altEnter = translateKeyDown(keysym(SDL_SCANCODE_RETURN, SDLK_RETURN, ALT));
+  EXPECT_TRUE(altEnter.toggleFullScreen);
+  EXPECT_EQ(altEnter.entry, -1);
+  EXPECT_FALSE(translateKeyDown(keysym(SDL_SCANCODE_RETURN, SDLK_RETURN, NONE)).toggleFullScreen);
+}
+
+TEST(KeyDown, KeysWithoutACodeGiveNothing) {
+  for (const SDL_Scancode scancode :
+       {SDL_SCANCODE_PAUSE, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_LCTRL,
+        SDL_SCANCODE_LALT, SDL_SCANCODE_CAPSLOCK, SDL_SCANCODE_NUMLOCKCLEAR,
+        SDL_SCANCODE_SCROLLLOCK}) {
+    EXPECT_EQ(entryOf(scancode), -1) << SDL_GetScancodeName(scancode);
+  }
+  EXPECT_EQ(entryOf(SDL_SCANCODE_PAUSE, CTRL), -1);
+  EXPECT_EQ(entryOf(SDL_SCANCODE_LALT, ALT), -1);
+  // A key that types leaves its character to the text that follows.
+  const KeyDownMeaning p = translateKeyDown(keysym(SDL_SCANCODE_P, SDLK_p, NONE));
+  EXPECT_EQ(p.entry, -1);
+  EXPECT_FALSE(p.swallowsText);
+}
+
+TEST(KeyTranslator, TextCountsUnlessItsKeyDownHadACodeOrAlt) {
+  KeyTranslator translator;
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_P), text("p")}), std::vector<int>{'p'});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_LSHIFT, SHIFT),
+                              keyDown(SDL_SCANCODE_P, SHIFT), text("P")}),
+            std::vector<int>{'P'});
+  // Alt+Q: the scan code only, even where the window system also reports the letter.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_LALT, ALT), keyDown(SDL_SCANCODE_Q, ALT),
+                              text("q")}),
+            std::vector<int>{ext(16)});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_C, CTRL), text("c")}), std::vector<int>{3});
+  // The next plain key's text counts again.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E), text("\xC3\xA9")}),
+            std::vector<int>{0x82});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E), text("\xE2\x82\xAC")}), std::vector<int>{});
+  // Held keys: every repeat the system delivers is a code.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_UP), keyDown(SDL_SCANCODE_UP, NONE, true),
+                              keyDown(SDL_SCANCODE_UP, NONE, true)}),
+            (std::vector<int>{ext(72), ext(72), ext(72)}));
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_A), text("a"),
+                              keyDown(SDL_SCANCODE_A, NONE, true), text("a")}),
+            (std::vector<int>{'a', 'a'}));
+}
+
+TEST(KeyTranslator, CloseRequestsGiveOneCloseKeyEach) {
+  KeyTranslator translator;
+  // SDL may follow the window's close request with a quit event: still one press.
+  EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_CLOSE), quit()}),
+            std::vector<int>{CLOSE_KEY});
+  EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_CLOSE), windowEvent(SDL_WINDOWEVENT_CLOSE)}),
+            (std::vector<int>{CLOSE_KEY, CLOSE_KEY}));
+  EXPECT_EQ(feed(translator, {quit()}), std::vector<int>{CLOSE_KEY});
+  EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_FOCUS_LOST)}), std::vector<int>{});
+}
+
+TEST(KeyTranslator, AltEnterTogglesOncePerPress) {
+  KeyTranslator translator;
+  const KeyEvents press = translator.translate(keyDown(SDL_SCANCODE_RETURN, ALT));
+  EXPECT_TRUE(press.toggleFullScreen);
+  EXPECT_EQ(press.count, 0u);
+  EXPECT_FALSE(translator.translate(keyDown(SDL_SCANCODE_RETURN, ALT, true)).toggleFullScreen);
+  EXPECT_FALSE(translator.translate(text("\r")).toggleFullScreen);
+}
+
+}  // namespace
+}  // namespace kestal
