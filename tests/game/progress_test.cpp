@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "bot.h"
+#include "phase_fixture.h"
 #include "game_harness.h"
 #include "screen/random.h"
 
@@ -57,6 +58,33 @@ TEST(Progress, NextLevelKeyIsRefusedBeforeTheWin) {
   run.run();
   EXPECT_EQ(run.state->levelIndex, 0);
   EXPECT_EQ(run.state->levelComplete, 0);
+}
+
+}  // namespace
+}  // namespace kestal::testing
+
+namespace kestal::testing {
+namespace {
+
+using FinalVictory = PhaseTest;
+
+TEST_F(FinalVictory, LeavingTheEleventhLevelWarpsThenCheersUntilSmallQ) {
+  startLevel(10);
+  s.delayCount = 1;
+  s.messageText = "-!VICTORY!-";
+  s.keyText = "";
+  nextLevelCommand(s);
+  ASSERT_EQ(s.finalVictory, 1);
+  s.keyText = "";
+  for (int key : {int{'Q'}, 27, int{'x'}, int{'q'}}) pushKey(key);
+  const auto drawsBefore = randomDrawCount();
+  endOfLevel(g);
+  EXPECT_EQ(s.levelComplete, 0);
+  EXPECT_EQ(s.keyText, "");  // the victory keys are not kept
+  // The warp's 2120 busy-wait draws, then four passes of four draws each.
+  EXPECT_EQ(randomDrawCount() - drawsBefore, 2120u + 4 * 4);
+  ASSERT_GE(sound.calls.size(), 2u);
+  EXPECT_EQ(sound.calls.back(), (SoundCall{SoundCall::Stop, SoundSlot::Warp, false, 0}));
 }
 
 }  // namespace
