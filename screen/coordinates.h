@@ -13,19 +13,24 @@ inline constexpr double FAR_COORDINATE = 1073741824.0;  // 2^30
 // Where NaN ends up: off the screen in every direction that matters to a single point.
 inline constexpr std::int64_t NAN_PIXEL = -(std::int64_t{1} << 32);
 
+// Values beyond FAR_COORDINATE (kept out of line: the hot path never goes there).
+inline std::int64_t farPixel(double value) {
+  if (std::isnan(value)) return NAN_PIXEL;
+  return value > 0 ? static_cast<std::int64_t>(FAR_COORDINATE)
+                   : -static_cast<std::int64_t>(FAR_COORDINATE);
+}
+
 // Narrows to float, then rounds half away from zero (2.5 -> 3, -2.5 -> -3). Values beyond
 // FAR_COORDINATE are clamped to it; NaN gives NAN_PIXEL.
 inline std::int64_t toPixel(double value) {
-  if (std::isnan(value)) return NAN_PIXEL;
-  if (value > FAR_COORDINATE) value = FAR_COORDINATE;
-  if (value < -FAR_COORDINATE) value = -FAR_COORDINATE;
-  const float narrowed = static_cast<float>(value);
-  // Truncation plus an exact fraction test: adding 0.5f first would round 0.49999997f up.
-  const auto whole = static_cast<std::int64_t>(narrowed);
-  const float fraction = narrowed - static_cast<float>(whole);
-  if (fraction >= 0.5f) return whole + 1;
-  if (fraction <= -0.5f) return whole - 1;
-  return whole;
+  if (!(std::fabs(value) <= FAR_COORDINATE)) [[unlikely]]
+    return farPixel(value);
+  // Branch-free (star positions have random fractions, so a branch would mispredict half
+  // the time). The narrowed value is exact in double and has at most 24 significant bits,
+  // so adding one half cannot round across an integer: truncating the sum rounds half away
+  // from zero exactly, 0.49999997f included.
+  const double narrowed = static_cast<double>(static_cast<float>(value));
+  return static_cast<std::int64_t>(narrowed + std::copysign(0.5, narrowed));
 }
 
 // trunc toward zero into an integer, for values the clipper and the ellipse produce; kept

@@ -3,13 +3,28 @@
 #include "screen/screen_state.h"
 
 namespace kestal {
+namespace {
+
+// Kept out of line so the common hidden-page path stays a handful of instructions.
+[[gnu::noinline]] void plotOnShownPage(int x, int y, std::uint8_t colour) {
+  detail::PageWriter writer;
+  writer.set(x, y, colour);
+}
+
+}  // namespace
 
 void plotPoint(double x, double y, int colour) {
   const std::int64_t px = detail::toPixel(x);
   const std::int64_t py = detail::toPixel(y);
   if (!detail::onScreen(px, py)) return;
-  detail::PageWriter writer;
-  writer.set(static_cast<int>(px), static_cast<int>(py), detail::wrapColour(colour));
+  auto& s = detail::screenState();
+  if (s.workPage == s.visiblePage) [[unlikely]] {
+    plotOnShownPage(static_cast<int>(px), static_cast<int>(py), detail::wrapColour(colour));
+    return;
+  }
+  // The common case in play: a hidden page, no lock (see PageWriter).
+  s.pages[static_cast<std::size_t>(s.workPage)][static_cast<std::size_t>(py * SCREEN_WIDTH + px)] =
+      detail::wrapColour(colour);
 }
 
 int readPoint(double x, double y) {

@@ -11,16 +11,12 @@
 namespace kestal {
 namespace detail {
 
-namespace {
-// Static storage: both pages exist from program start, so opening the screen never
-// allocates and nothing can fail there.
+std::array<Page, 2> thePages;
 ScreenState theScreen;
+
+namespace {
 std::mutex theLock;
 }  // namespace
-
-ScreenState& screenState() {
-  return theScreen;
-}
 
 }  // namespace detail
 

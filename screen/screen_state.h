@@ -12,8 +12,13 @@
 
 namespace kestal::detail {
 
+using Page = std::array<std::uint8_t, PAGE_BYTES>;
+// Static, zero-filled storage: both pages exist from program start (opening the screen
+// never allocates) and, apart from the rest of the state, cost no space in the executable.
+extern std::array<Page, 2> thePages;
+
 struct ScreenState {
-  std::array<std::array<std::uint8_t, PAGE_BYTES>, 2> pages{};
+  std::array<Page, 2>& pages = thePages;
   Palette palette{};
   // Rows of the visible page the display has not yet been given, and whether it still
   // shows an old palette. Guarded by screenLock().
@@ -31,7 +36,10 @@ struct ScreenState {
   bool pendingScroll = false;
 };
 
-ScreenState& screenState();
+extern ScreenState theScreen;
+inline ScreenState& screenState() {
+  return theScreen;
+}
 
 // Colours wrap modulo 256 (two's complement: -1 is 255).
 inline std::uint8_t wrapColour(std::int64_t colour) {
@@ -39,7 +47,8 @@ inline std::uint8_t wrapColour(std::int64_t colour) {
 }
 
 inline bool onScreen(std::int64_t x, std::int64_t y) {
-  return x >= 0 && x < SCREEN_WIDTH && y >= 0 && y < SCREEN_HEIGHT;
+  return static_cast<std::uint64_t>(x) < SCREEN_WIDTH &&
+         static_cast<std::uint64_t>(y) < SCREEN_HEIGHT;
 }
 
 // Writes pixels of the work page. The page memory of a hidden work page is touched by the

@@ -160,14 +160,40 @@ int ctrlLetter(const SDL_Keysym& key) {
   return -1;
 }
 
+// Letters, digits and punctuation: the keys AltGr gives other characters.
+bool isTypingKey(SDL_Scancode scancode) {
+  return (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_0) ||
+         (scancode >= SDL_SCANCODE_MINUS && scancode <= SDL_SCANCODE_SLASH);
+}
+
+bool onlyRightAlt(Uint16 mod) {
+  return (mod & KMOD_RALT) && !(mod & KMOD_LALT) && !(mod & KMOD_CTRL);
+}
+
 KeyDownMeaning withAlt(const SDL_Keysym& key) {
   if (key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER) {
     return {-1, true, true};
   }
   if (const ExtendedRow* row = editingRow(key.scancode)) return extended(row->alt);
   if (isFunctionKey(key.scancode)) return functionKey(key.scancode, Modifier::Alt);
-  if (const AltCode* alt = findByScancode(ALT_CODES, key.scancode)) return extended(alt->code);
+  if (const AltCode* alt = findByScancode(ALT_CODES, key.scancode)) {
+    KeyDownMeaning meaning = extended(alt->code);
+    meaning.mayBeAltGr = onlyRightAlt(key.mod) && isTypingKey(key.scancode);
+    return meaning;
+  }
   return nothingAndNoText();  // keypad digits (Alt+number composing), space, modifiers
+}
+
+// Whether a Right Alt press typed what the key types anyway (plain Alt on this layout)
+// rather than a character of its own (AltGr).
+bool typedItsOwnCharacter(const Cp437Text<TYPED_TEXT_CAPACITY>& text, SDL_Keycode symbol,
+                          bool shifted) {
+  // With Shift the key types another character anyway; Alt over Shift decides.
+  if (shifted) return true;
+  if (text.size != 1 || symbol <= 0 || symbol > 0x7E) return false;
+  const int typed = text.bytes[0];
+  const int lower = typed >= 'A' && typed <= 'Z' ? typed - 'A' + 'a' : typed;
+  return lower == symbol;
 }
 
 KeyDownMeaning withCtrl(const SDL_Keysym& key) {
@@ -219,21 +245,48 @@ KeyDownMeaning translateKeyDown(const SDL_Keysym& key) {
   return {};  // a key that types (its text follows) or one that gives nothing
 }
 
+KeyEvents KeyTranslator::flush() {
+  KeyEvents result;
+  if (pendingRightAlt_) result.add(pendingRightAlt_->altEntry);
+  pendingRightAlt_.reset();
+  return result;
+}
+
+void KeyTranslator::settleRightAlt(const char* utf8, KeyEvents& result) {
+  const auto text = cp437FromUtf8(utf8);
+  if (typedItsOwnCharacter(text, pendingRightAlt_->symbol, pendingRightAlt_->shifted)) {
+    result.add(pendingRightAlt_->altEntry);
+    swallowText_ = true;
+  } else {
+    for (std::size_t i = 0; i < text.size; ++i) result.add(text.bytes[i]);
+    swallowText_ = false;
+  }
+  pendingRightAlt_.reset();
+}
+
 KeyEvents KeyTranslator::translate(const SDL_Event& event) {
   KeyEvents result;
+  if (pendingRightAlt_ && event.type != SDL_TEXTINPUT) result = flush();
   const bool closeEcho = quitEchoesClose_;
   quitEchoesClose_ = false;
   switch (event.type) {
     case SDL_KEYDOWN: {
-      const KeyDownMeaning meaning = translateKeyDown(event.key.keysym);
+      const SDL_Keysym& key = event.key.keysym;
+      const KeyDownMeaning meaning = translateKeyDown(key);
       swallowText_ = meaning.swallowsText;
+      if (meaning.mayBeAltGr) {
+        pendingRightAlt_ = PendingRightAlt{meaning.entry, key.sym, (key.mod & KMOD_SHIFT) != 0};
+        break;
+      }
       if (meaning.entry >= 0) result.add(meaning.entry);
       // Holding Alt+Enter must not flicker between full screen and window.
       result.toggleFullScreen = meaning.toggleFullScreen && event.key.repeat == 0;
       break;
     }
     case SDL_TEXTINPUT:
-      if (!swallowText_) {
+      if (pendingRightAlt_) {
+        settleRightAlt(event.text.text, result);
+      } else if (!swallowText_) {
         const auto text = cp437FromUtf8(event.text.text);
         for (std::size_t i = 0; i < text.size; ++i) result.add(text.bytes[i]);
       }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 #include "screen/sdl_text.h"
 
@@ -17,6 +18,9 @@ struct KeyDownMeaning {
   int entry = -1;                 // key queue entry, or -1 for none
   bool swallowsText = false;      // the text SDL sends for this key is not a character here
   bool toggleFullScreen = false;  // Alt+Enter
+  // Right Alt alone with a key that types: on many layouts that is AltGr, which types a
+  // character of its own instead (the text that follows tells).
+  bool mayBeAltGr = false;
 };
 KeyDownMeaning translateKeyDown(const SDL_Keysym& key);
 
@@ -36,8 +40,19 @@ struct KeyEvents {
 class KeyTranslator {
  public:
   KeyEvents translate(const SDL_Event& event);
+  // The end of a batch of events: a Right Alt press still waiting for its text got none,
+  // so it was an Alt key after all.
+  KeyEvents flush();
 
  private:
+  struct PendingRightAlt {
+    int altEntry;
+    SDL_Keycode symbol;  // what the key types on its own
+    bool shifted;
+  };
+  void settleRightAlt(const char* utf8, KeyEvents& result);
+
+  std::optional<PendingRightAlt> pendingRightAlt_;
   bool swallowText_ = false;
   // SDL may follow a window's close request with a quit event: one press, one code.
   bool quitEchoesClose_ = false;

@@ -13,9 +13,9 @@ void VsyncDetector::addInterval(double milliseconds) {
   recentFast_ = static_cast<std::uint8_t>((recentFast_ << 1) | (fast ? 1 : 0));
   if (samples_ < WINDOW) ++samples_;
   constexpr std::uint8_t CONFIRMING_MASK = (1u << CONFIRMING_SAMPLES) - 1;
-  const bool verdictChanges = observed_ ? std::popcount(recentFast_) >= DISPROVING_FAST
-                                        : samples_ >= CONFIRMING_SAMPLES &&
-                                              (recentFast_ & CONFIRMING_MASK) == 0;
+  const bool verdictChanges =
+      observed_ ? std::popcount(recentFast_) >= DISPROVING_FAST
+                : samples_ >= CONFIRMING_SAMPLES && (recentFast_ & CONFIRMING_MASK) == 0;
   if (verdictChanges) {
     observed_ = !observed_;
     recentFast_ = 0;

@@ -25,7 +25,9 @@ constexpr std::array<char16_t, 128> CP437_HIGH_HALF = {
 
 constexpr char32_t INVALID = 0xFFFFFFFF;
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 // Decodes one character at `text`, advancing it; INVALID (one byte consumed) for a
 // malformed, overlong or surrogate sequence.

@@ -23,7 +23,10 @@ TEST_F(DrawingTest, PlotPointNarrowsToFloatAndRoundsHalfAwayFromZero) {
   // 2.4999999999 is 2.5 once narrowed to single precision, so it rounds up.
   plotPoint(2.4999999999, 30, 4);
   plotPoint(10.49, 31.51, 5);
-  EXPECT_EQ(litPixels(), (PixelSet{{0, 0}, {3, 4}, {3, 30}, {10, 32}}));
+  // The float just below one half, and its negative, still round to 0.
+  plotPoint(0.49999997, 40, 5);
+  plotPoint(20, -0.49999997, 5);
+  EXPECT_EQ(litPixels(), (PixelSet{{0, 0}, {3, 4}, {3, 30}, {10, 32}, {0, 40}, {20, 0}}));
   EXPECT_EQ(pixelAt(0, 0), 7);
   EXPECT_EQ(pixelAt(3, 4), 9);
 }
