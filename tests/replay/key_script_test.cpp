@@ -63,22 +63,15 @@ TEST(KeyScript, CommentsBlanksAndLineEndsAreIgnored) {
   EXPECT_EQ(parse("").error, "");
 }
 
+// The binary's own tests cover the other refusals; these are the finer points of reading.
 TEST(KeyScript, ErrorsNameTheLine) {
   const auto errorOf = [](const std::string& text) { return parse(text).error; };
   EXPECT_EQ(errorOf("1 a\n# x\n3 Foo\n"), "line 3: unknown key name 'Foo'");
-  EXPECT_EQ(errorOf("1 a\n\n5\n"), "line 3: expected '<retrace> <key>', got '5'");
-  EXPECT_EQ(errorOf("1 a b\n"), "line 1: expected '<retrace> <key>', got '1 a b'");
   EXPECT_EQ(errorOf("5 a\n4 b\n"), "line 2: retrace 4 is smaller than 5 on the line before");
   EXPECT_EQ(errorOf("-1 a\n"), "line 1: retrace '-1' is not a whole number");
   EXPECT_EQ(errorOf("1.5 a\n"), "line 1: retrace '1.5' is not a whole number");
-  EXPECT_EQ(errorOf("18446744073709551616 a\n"),
-            "line 1: retrace '18446744073709551616' is too large");
-  EXPECT_EQ(errorOf("1 a\n2 \x01\n"), "line 2: byte 0x01 is not printable text");
   EXPECT_EQ(errorOf(std::string("1 a\n2 b\n3 \0", 11)), "line 3: byte 0x00 is not printable text");
-  EXPECT_EQ(errorOf("1 \xe9\n"), "line 1: byte 0xe9 is not printable text");
   EXPECT_EQ(errorOf("1 a\r\r\n"), "line 1: byte 0x0d is not printable text");
-  EXPECT_EQ(errorOf("1 a\n" + std::string(100000, '7') + " a\n"),
-            "line 2: longer than 256 characters");
   // A failed script hands back no events to run with.
   EXPECT_TRUE(parse("1 a\n2 Foo\n").events.empty());
 }

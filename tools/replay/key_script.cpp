@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "screen/keyboard.h"
+#include "tools/replay/quoted.h"
 #include "tools/replay/whole_number.h"
 
 namespace kestal::replay {
@@ -26,7 +27,9 @@ constexpr std::array<std::pair<std::string_view, int>, 10> KEY_NAMES{{
 constexpr std::string_view CODE_PREFIX = "code:";
 constexpr int LARGEST_ENTRY = 65535;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -34,10 +37,10 @@ std::string_view trimBlanks(std::string_view text) {
   return text;
 }
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
 // A queue entry is a character 0..255 or an extended key 256 * k + 255.
-bool isQueueEntry(std::uint64_t n) { return n <= 255 || (n <= LARGEST_ENTRY && n % 256 == 255); }
+bool isQueueEntry(std::uint64_t n) {
+  return n <= 255 || (n <= LARGEST_ENTRY && n % 256 == 255);
+}
 
 KeyEntry parseCode(std::string_view name) {
   const WholeNumber n = parseWholeNumber(name.substr(CODE_PREFIX.size()));

@@ -25,8 +25,8 @@ std::string PngFrameWriter::write(const std::string& path,
   image.width = SCREEN_WIDTH;
   image.height = SCREEN_HEIGHT;
   image.format = PNG_FORMAT_RGB;
-  const int ok = png_image_write_to_file(&image, path.c_str(), 0, rgb_.data(),
-                                         SCREEN_WIDTH * 3, nullptr);
+  const int ok =
+      png_image_write_to_file(&image, path.c_str(), 0, rgb_.data(), SCREEN_WIDTH * 3, nullptr);
   std::string problem;
   if (ok == 0) problem = "cannot write '" + path + "': " + image.message;
   png_image_free(&image);

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <string_view>
 
+#include "tools/replay/quoted.h"
 #include "tools/replay/whole_number.h"
 
 namespace kestal::replay {
 namespace {
-
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string parseCount(std::string_view option, std::string_view text, std::uint64_t& value) {
   const WholeNumber n = parseWholeNumber(text);

@@ -159,8 +159,8 @@ void ReplayRun::takePictureIfAsked(std::uint64_t retrace) {
   const std::vector<std::uint64_t>& wanted = options_.pngAt;
   while (nextPicture_ < wanted.size() && wanted[nextPicture_] < retrace) ++nextPicture_;
   if (nextPicture_ == wanted.size() || wanted[nextPicture_] != retrace) return;
-  runError_ = png_->write(pngFramePath(options_.outDir, retrace), visiblePagePixels(),
-                          displayPalette());
+  runError_ =
+      png_->write(pngFramePath(options_.outDir, retrace), visiblePagePixels(), displayPalette());
   if (!runError_.empty()) endRun(EXIT_WRITE_FAILED);
 }
 
