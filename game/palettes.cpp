@@ -1,5 +1,7 @@
 #include "game/palettes.h"
 
+#include <array>
+
 #include "screen/screen.h"
 
 namespace kestal {
@@ -19,18 +21,18 @@ struct Ramp {
   Ratio red, green, blue;
 };
 
-constexpr Ramp GAME_RAMPS[4] = {
+constexpr std::array<Ramp, 4> GAME_RAMPS = {{
     {FULL, FULL, FULL},
     {{24, true}, {12, false}, FULL},
     {{24, true}, FULL, {15, false}},
     {{56, true}, {34, true}, {19, false}},
-};
-constexpr Ramp PAUSE_RAMPS[4] = {
+}};
+constexpr std::array<Ramp, 4> PAUSE_RAMPS = {{
     {{31, true}, {31, true}, {31, true}},
     {{12, false}, {6, true}, {31, true}},
     {{12, false}, {32, true}, {7, true}},
     {{28, true}, {17, true}, {9, false}},
-};
+}};
 
 std::int64_t component(int i, Ratio ratio) {
   if (ratio.k == 63) return i;
@@ -42,7 +44,8 @@ std::int64_t component(int i, Ratio ratio) {
 }  // namespace
 
 std::int64_t paletteValue(GamePalette palette, int entry) {
-  const Ramp& ramp = (palette == GamePalette::Game ? GAME_RAMPS : PAUSE_RAMPS)[entry / 64];
+  const auto& ramps = palette == GamePalette::Game ? GAME_RAMPS : PAUSE_RAMPS;
+  const Ramp& ramp = ramps[static_cast<std::size_t>(entry / 64) % ramps.size()];
   const int i = entry % 64;
   const std::int64_t high = component(i, ramp.blue);
   const std::int64_t mid = component(i, ramp.green);
