@@ -3,6 +3,7 @@
 // "y", quits the second game with Escape and answers "n". Kept beside the script it wrote,
 // so the run can be rebuilt when the pilot changes:
 //   make_whole_game_script > tests/regression/whole_game.keys
+// and then its expected trace with kestal-replay (see compare_trace.sh).
 #include <algorithm>
 #include <cstdio>
 #include <string>
