@@ -11,15 +11,6 @@ namespace kestal {
 
 namespace {
 
-void stepCounters(GameState& s) {
-  s.pulse += s.pulseStep;
-  s.colourPulse = static_cast<std::int16_t>(s.colourPulse + s.colourPulseStep);
-  if (s.pulse == 40) s.pulseStep = -1;
-  if (s.pulse == 0) s.pulseStep = 1;
-  if (s.colourPulse == 400) s.colourPulseStep = -1;
-  if (s.colourPulse == 0) s.colourPulseStep = 1;
-}
-
 // Dims the picture ramp step by ramp step, waits for any key (which only resumes), and
 // brings the game palette back the same way.
 void pause() {
@@ -56,7 +47,8 @@ void runFrame(GameContext& g) {
   showWorkPage();
   busyWait(s);
   driftShip(s);
-  stepCounters(s);
+  stepPulse(s);
+  stepColourPulse(s);
   applyCommands(g);
   bounceShip(s);
   updateMines(g, true);

@@ -9,18 +9,6 @@ namespace kestal {
 
 namespace {
 
-void stepPulse(GameState& s) {
-  s.pulse += s.pulseStep;
-  if (s.pulse == 40) s.pulseStep = -1;
-  if (s.pulse == 0) s.pulseStep = 1;
-}
-
-void stepColourPulse(GameState& s) {
-  s.colourPulse = static_cast<std::int16_t>(s.colourPulse + s.colourPulseStep);
-  if (s.colourPulse == 400) s.colourPulseStep = -1;
-  if (s.colourPulse == 0) s.colourPulseStep = 1;
-}
-
 void stepOverColour(GameState& s) {
   s.overColour += s.overColourStep;
   if (s.overColour == 0) s.overColourStep = 1;

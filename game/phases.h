@@ -16,6 +16,8 @@ void frameLoop(GameContext& g);
 void runFrame(GameContext& g);
 void busyWait(GameState& s);
 bool quitRequested(const GameState& s);
+void stepPulse(GameState& s);
+void stepColourPulse(GameState& s);
 
 // Flight.
 void driftShip(GameState& s);
