@@ -100,19 +100,16 @@ constexpr ControlCharacter CONTROL_CHARACTERS[] = {
     {SDL_SCANCODE_TAB, 9, 9},
 };
 
-const ExtendedRow* editingRow(SDL_Scancode scancode) {
-  for (const ExtendedRow& row : EDITING_KEYS) {
+template <typename Row, std::size_t N>
+const Row* findByScancode(const Row (&table)[N], SDL_Scancode scancode) {
+  for (const Row& row : table) {
     if (row.scancode == scancode) return &row;
   }
   return nullptr;
 }
 
-template <typename Table>
-const auto* findByScancode(const Table& table, SDL_Scancode scancode) {
-  for (const auto& row : table) {
-    if (row.scancode == scancode) return &row;
-  }
-  return static_cast<decltype(&table[0])>(nullptr);
+const ExtendedRow* editingRow(SDL_Scancode scancode) {
+  return findByScancode(EDITING_KEYS, scancode);
 }
 
 KeyDownMeaning extended(int k) {

@@ -26,29 +26,30 @@ void VsyncDetector::addInterval(double milliseconds) {
 std::uint64_t RetraceSignal::enterWait() {
   std::lock_guard lock(mutex_);
   ++waiters_;
-  return count_ + 1;
+  awaited_ = count_ + 1;
+  return awaited_;
 }
 
 void RetraceSignal::awaitVblank(std::uint64_t target, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   vblank_.wait_for(lock, timeout, [&] { return stopped_ || count_ >= target; });
-  --waiters_;
+  if (--waiters_ == 0) awaited_ = 0;
 }
 
-int RetraceSignal::markVblank() {
-  int released = 0;
+bool RetraceSignal::markVblank() {
+  bool endsAWait = false;
   {
     std::lock_guard lock(mutex_);
     ++count_;
-    released = waiters_;
+    endsAWait = awaited_ == count_;
   }
   vblank_.notify_all();
-  return released;
+  return endsAWait;
 }
 
 bool RetraceSignal::hasWaiter() const {
   std::lock_guard lock(mutex_);
-  return waiters_ > 0;
+  return awaited_ > count_;
 }
 
 void RetraceSignal::stop() {

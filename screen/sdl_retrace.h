@@ -43,8 +43,10 @@ class RetraceSignal {
   // Game thread: blocks until that vertical blank, the timeout, or stop().
   void awaitVblank(std::uint64_t target, std::chrono::milliseconds timeout);
 
-  // Presenting thread: a vertical blank has begun. Returns how many waits it ended.
-  int markVblank();
+  // Presenting thread: a vertical blank has begun. Returns whether a wait was for it.
+  bool markVblank();
+  // Whether the game waits for a vertical blank still to come (one that has just ended its
+  // wait does not count, even before the game thread has woken up).
   bool hasWaiter() const;
   // No more vertical blanks will come (the window is gone): ends every wait at once.
   void stop();
@@ -53,6 +55,7 @@ class RetraceSignal {
   mutable std::mutex mutex_;
   std::condition_variable vblank_;
   std::uint64_t count_ = 0;
+  std::uint64_t awaited_ = 0;  // the latest vertical blank waited for, 0 when none
   int waiters_ = 0;
   bool stopped_ = false;
 };

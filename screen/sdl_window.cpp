@@ -7,6 +7,7 @@
 
 #include "screen/keyboard.h"
 #include "screen/sdl_layout.h"
+#include "screen/sdl_window_manager.h"
 
 namespace kestal {
 
@@ -97,17 +98,16 @@ SdlWindow::~SdlWindow() {
 
 bool SdlWindow::create(const std::string& title, std::string& failure) {
   // Resizable, so that the window system offers to maximise it (which means full screen).
-  constexpr Uint32 WINDOWED = SDL_WINDOW_RESIZABLE;
+  // Hidden until it knows whether it will be full screen.
   window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             SCREEN_WIDTH, SCREEN_HEIGHT, WINDOWED | SDL_WINDOW_FULLSCREEN_DESKTOP);
-  if (!window_) {
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               SCREEN_WIDTH, SCREEN_HEIGHT, WINDOWED);
-  }
+                             SCREEN_WIDTH, SCREEN_HEIGHT, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
   if (!window_) {
     failure = "no window could be created: " + sdlError();
     return false;
   }
+  fullScreenAvailable_ = windowManagerOffersFullScreen(window_);
+  if (fullScreenAvailable_) enterFullScreen();
+  SDL_ShowWindow(window_);
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) {
@@ -213,7 +213,8 @@ void SdlWindow::toggleFullScreen() {
 }
 
 void SdlWindow::enterFullScreen() {
-  SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // Where full screen is not to be had, the window simply stays.
+  if (fullScreenAvailable_) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 void SdlWindow::leaveFullScreen() {
@@ -235,10 +236,10 @@ bool SdlWindow::collect(RetraceSignal& retrace) {
 bool SdlWindow::awaitShownPage(RetraceSignal& retrace) {
   const Clock::time_point deadline = Clock::now() + SHOWN_PAGE_GRACE;
   while (Clock::now() < deadline) {
-    // A game already waiting again has nothing more to show for this refresh.
-    if (retrace.hasWaiter()) return false;
     std::this_thread::sleep_for(SHOWN_PAGE_POLL);
     if (collectChanges(*frame_)) return true;
+    // A game already waiting again has shown all it will for this refresh.
+    if (retrace.hasWaiter()) return collectChanges(*frame_);
   }
   return false;
 }
@@ -253,7 +254,7 @@ void SdlWindow::serveWithVsync(RetraceSignal& retrace, std::atomic<bool>& idle, 
   const Clock::time_point now = Clock::now();
   if (lastPresent_) vsync_.addInterval(millisecondsBetween(*lastPresent_, now));
   lastPresent_ = now;
-  releasedWaiter_ = retrace.markVblank() > 0;
+  releasedWaiter_ = retrace.markVblank();
   if (!vsync_.observed()) nextProbe_ = now + PROBE_INTERVAL;
 }
 

@@ -70,6 +70,7 @@ class SdlWindow {
   PictureBuffer picture_;
   KeyTranslator keys_;
   bool redraw_ = true;
+  bool fullScreenAvailable_ = true;
 
   int periodMs_ = 16;
   VsyncDetector vsync_{16};

@@ -11,6 +11,7 @@ PACKAGES=(
   console-data               # the 8x16 VGA font the build turns into a table
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox  # display tests
+  libx11-dev x11-xkb-utils   # the display tests' window-manager requests and key layout
   sox                        # checks of the captured audio
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind

@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <AL/alut.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string_view>
 #include <type_traits>
@@ -21,7 +22,8 @@ constexpr ALfloat listenerVelocity[3] = {0.0f, 0.0f, 0.0f};
 // at the listener any valid up-vector gives the same mix.
 constexpr ALfloat listenerOrientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f};
 
-// What the loader leaves in place when it fails: 16-bit mono, no data, 22050 Hz, no loop.
+// The loader's defaults. A failed load leaves the caller's values untouched (and the data
+// NULL), so they are set before every load: the effect is then silent, not an error.
 constexpr ALenum DEFAULT_FORMAT = AL_FORMAT_MONO16;
 constexpr ALsizei DEFAULT_FREQUENCY = 22050;
 

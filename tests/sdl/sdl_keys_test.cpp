@@ -100,7 +100,9 @@ std::vector<int> feed(KeyTranslator& translator, const std::vector<SDL_Event>& e
   return result;
 }
 
-constexpr int ext(int k) { return extendedKey(k); }
+constexpr int ext(int k) {
+  return extendedKey(k);
+}
 
 TEST(KeyDown, EditingKeysFollowTheBiosTable) {
   EXPECT_EQ(entryOf(SDL_SCANCODE_UP), ext('H'));
@@ -167,8 +169,7 @@ TEST(KeyDown, KeypadEditsWithNumLockOffAndTypesOtherwise) {
   // Num Lock on, or Shift, types the digit: it arrives as text, so the key-down is silent
   // and must not swallow that text.
   for (const Uint16 mod : {NUM, SHIFT}) {
-    const KeyDownMeaning digit =
-        translateKeyDown(keysym(SDL_SCANCODE_KP_8, SDLK_KP_8, mod));
+    const KeyDownMeaning digit = translateKeyDown(keysym(SDL_SCANCODE_KP_8, SDLK_KP_8, mod));
     EXPECT_EQ(digit.entry, -1);
     EXPECT_FALSE(digit.swallowsText);
   }
@@ -222,10 +223,9 @@ TEST(KeyDown, AltEnterSwitchesFullScreenWithoutACode) {
 }
 
 TEST(KeyDown, KeysWithoutACodeGiveNothing) {
-  for (const SDL_Scancode scancode :
-       {SDL_SCANCODE_PAUSE, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT, SDL_SCANCODE_LCTRL,
-        SDL_SCANCODE_LALT, SDL_SCANCODE_CAPSLOCK, SDL_SCANCODE_NUMLOCKCLEAR,
-        SDL_SCANCODE_SCROLLLOCK}) {
+  for (const SDL_Scancode scancode : {SDL_SCANCODE_PAUSE, SDL_SCANCODE_LSHIFT, SDL_SCANCODE_RSHIFT,
+                                      SDL_SCANCODE_LCTRL, SDL_SCANCODE_LALT, SDL_SCANCODE_CAPSLOCK,
+                                      SDL_SCANCODE_NUMLOCKCLEAR, SDL_SCANCODE_SCROLLLOCK}) {
     EXPECT_EQ(entryOf(scancode), -1) << SDL_GetScancodeName(scancode);
   }
   EXPECT_EQ(entryOf(SDL_SCANCODE_PAUSE, CTRL), -1);
@@ -239,17 +239,16 @@ TEST(KeyDown, KeysWithoutACodeGiveNothing) {
 TEST(KeyTranslator, TextCountsUnlessItsKeyDownHadACodeOrAlt) {
   KeyTranslator translator;
   EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_P), text("p")}), std::vector<int>{'p'});
-  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_LSHIFT, SHIFT),
-                              keyDown(SDL_SCANCODE_P, SHIFT), text("P")}),
+  EXPECT_EQ(feed(translator,
+                 {keyDown(SDL_SCANCODE_LSHIFT, SHIFT), keyDown(SDL_SCANCODE_P, SHIFT), text("P")}),
             std::vector<int>{'P'});
   // Alt+Q: the scan code only, even where the window system also reports the letter.
-  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_LALT, ALT), keyDown(SDL_SCANCODE_Q, ALT),
-                              text("q")}),
-            std::vector<int>{ext(16)});
+  EXPECT_EQ(
+      feed(translator, {keyDown(SDL_SCANCODE_LALT, ALT), keyDown(SDL_SCANCODE_Q, ALT), text("q")}),
+      std::vector<int>{ext(16)});
   EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_C, CTRL), text("c")}), std::vector<int>{3});
   // The next plain key's text counts again.
-  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E), text("\xC3\xA9")}),
-            std::vector<int>{0x82});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E), text("\xC3\xA9")}), std::vector<int>{0x82});
   EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E), text("\xE2\x82\xAC")}), std::vector<int>{});
   // Held keys: every repeat the system delivers is a code.
   EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_UP), keyDown(SDL_SCANCODE_UP, NONE, true),
@@ -260,14 +259,48 @@ TEST(KeyTranslator, TextCountsUnlessItsKeyDownHadACodeOrAlt) {
             (std::vector<int>{'a', 'a'}));
 }
 
+TEST(KeyTranslator, RightAltIsAltGrWhenItTypesACharacterOfItsOwn) {
+  KeyTranslator translator;
+  constexpr Uint16 RALT = KMOD_RALT;
+  // AltGr+E typing e acute (German, US international layouts).
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E, RALT), text("\xC3\xA9")}),
+            std::vector<int>{0x82});
+  // AltGr+Q typing "@", then the plain key again.
+  EXPECT_EQ(feed(translator,
+                 {keyDown(SDL_SCANCODE_Q, RALT), text("@"), keyDown(SDL_SCANCODE_Q), text("q")}),
+            (std::vector<int>{'@', 'q'}));
+  // A US Right Alt types the key's own letter: that is Alt+Q.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_Q, RALT), text("q")}),
+            std::vector<int>{ext(16)});
+  // No text at all, the batch ending or another key-down coming first: Alt as well.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_Q, RALT)}), std::vector<int>{});
+  EXPECT_EQ(entries(translator.flush()), std::vector<int>{ext(16)});
+  EXPECT_EQ(entries(translator.flush()), std::vector<int>{});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_W, RALT), keyDown(SDL_SCANCODE_UP)}),
+            (std::vector<int>{ext(17), ext(72)}));
+  // Alt over Shift, and the left Alt is always Alt.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_1, RALT | SHIFT), text("!")}),
+            std::vector<int>{ext(120)});
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_E, ALT), text("\xC3\xA9")}),
+            std::vector<int>{ext(18)});
+  // Keys that never type stay Alt keys at once.
+  EXPECT_EQ(feed(translator, {keyDown(SDL_SCANCODE_F4, RALT)}), std::vector<int>{CLOSE_KEY});
+}
+
 TEST(KeyTranslator, CloseRequestsGiveOneCloseKeyEach) {
   KeyTranslator translator;
   // SDL may follow the window's close request with a quit event: still one press.
   EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_CLOSE), quit()}),
             std::vector<int>{CLOSE_KEY});
-  EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_CLOSE), windowEvent(SDL_WINDOWEVENT_CLOSE)}),
+  EXPECT_EQ(
+      feed(translator, {windowEvent(SDL_WINDOWEVENT_CLOSE), windowEvent(SDL_WINDOWEVENT_CLOSE)}),
+      (std::vector<int>{CLOSE_KEY, CLOSE_KEY}));
+  // A quit event of its own (the session ending) is a close request too.
+  KeyTranslator fresh;
+  EXPECT_EQ(feed(fresh, {quit()}), std::vector<int>{CLOSE_KEY});
+  EXPECT_EQ(feed(fresh, {windowEvent(SDL_WINDOWEVENT_CLOSE), windowEvent(SDL_WINDOWEVENT_EXPOSED),
+                         quit()}),
             (std::vector<int>{CLOSE_KEY, CLOSE_KEY}));
-  EXPECT_EQ(feed(translator, {quit()}), std::vector<int>{CLOSE_KEY});
   EXPECT_EQ(feed(translator, {windowEvent(SDL_WINDOWEVENT_FOCUS_LOST)}), std::vector<int>{});
 }
 

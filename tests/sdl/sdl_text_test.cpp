@@ -57,7 +57,9 @@ TEST(Cp437, CharactersTheCodePageLacksAreDropped) {
 }
 
 TEST(Cp437, Utf8TextKeepsOrderAndDropsWhatItCannotShow) {
-  EXPECT_EQ(bytesOf("a\xC3\xA9\xE2\x82\xAC" "b"), (std::vector<int>{'a', 0x82, 'b'}));
+  EXPECT_EQ(bytesOf("a\xC3\xA9\xE2\x82\xAC"
+                    "b"),
+            (std::vector<int>{'a', 0x82, 'b'}));
   EXPECT_EQ(bytesOf("\xE2\x94\x80\xCE\xB1"), (std::vector<int>{0xC4, 0xE0}));
   EXPECT_EQ(bytesOf("\xF0\x9F\x98\x80"), std::vector<int>{});
   EXPECT_EQ(bytesOf(""), std::vector<int>{});

@@ -120,7 +120,8 @@ std::optional<std::string> ChildProcess::readLine(std::chrono::milliseconds time
       consumed_ = end + 1;
       return line;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left <= 0ms) return std::nullopt;
     if (stdoutFd_ < 0 && !running()) return std::nullopt;
     drain(std::min(left, std::chrono::milliseconds(50)));
@@ -135,6 +136,10 @@ bool ChildProcess::running() {
     return false;
   }
   return true;
+}
+
+void ChildProcess::sendSignal(int signal) {
+  if (running()) kill(pid_, signal);
 }
 
 std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
@@ -163,7 +168,7 @@ bool isInstalled(const std::string& program) {
   return runCommand({"sh", "-c", "command -v " + program}, {}).status == 0;
 }
 
-XSession::XSession(int width, int height) {
+XSession::XSession(int width, int height, bool withWindowManager) {
   // -displayfd 1: the server picks a free display number and prints it once it listens.
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", screen,
@@ -172,6 +177,10 @@ XSession::XSession(int width, int height) {
   const std::optional<std::string> number = server_->readLine(10s);
   if (!number || number->empty()) return;
   const std::string display = ":" + *number;
+  if (!withWindowManager) {
+    display_ = display;
+    return;
+  }
   windowManager_.emplace(std::vector<std::string>{"openbox"}, Environment{{"DISPLAY", display}},
                          true);
   // The window manager announces itself on the root window once it manages windows.

@@ -32,6 +32,7 @@ class ChildProcess {
   // The exit status once the process has ended within the timeout (128 + n for signal n).
   std::optional<int> waitForExit(std::chrono::milliseconds timeout);
   bool running();
+  void sendSignal(int signal);
 
   const std::string& output() const { return stdout_; }
   const std::string& errors() const { return stderr_; }
@@ -58,11 +59,11 @@ CommandResult runCommand(const std::vector<std::string>& argv, const Environment
 
 bool isInstalled(const std::string& program);
 
-// Xvfb on a display number of its own choosing, with openbox managing its windows (full
-// screen needs a window manager under Xvfb).
+// Xvfb on a display number of its own choosing, with openbox managing its windows unless
+// told otherwise (full screen needs a window manager).
 class XSession {
  public:
-  XSession(int width, int height);
+  XSession(int width, int height, bool withWindowManager = true);
   bool ready() const { return !display_.empty(); }
   const std::string& display() const { return display_; }
   Environment environment() const;

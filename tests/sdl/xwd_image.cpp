@@ -13,7 +13,7 @@ enum Field {
   PIXMAP_FORMAT = 2,
   PIXMAP_WIDTH = 4,
   PIXMAP_HEIGHT = 5,
-  BYTE_ORDER = 7,
+  IMAGE_BYTE_ORDER = 7,
   BITS_PER_PIXEL = 11,
   BYTES_PER_LINE = 12,
   RED_MASK = 14,
@@ -27,7 +27,8 @@ constexpr std::size_t COLOUR_ENTRY_BYTES = 12;
 
 std::uint32_t bigEndianWord(const std::string& data, std::size_t offset) {
   std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(data[offset + i]);
+  for (std::size_t i = 0; i < 4; ++i)
+    value = value << 8 | static_cast<unsigned char>(data[offset + i]);
   return value;
 }
 
@@ -50,8 +51,7 @@ int channel(std::uint32_t pixel, std::uint32_t mask) {
 std::optional<XwdImage> XwdImage::parse(const std::string& dump) {
   if (dump.size() < FIELD_COUNT * 4) return std::nullopt;
   const auto field = [&](Field f) { return bigEndianWord(dump, static_cast<std::size_t>(f) * 4); };
-  if (field(FILE_VERSION) != 7 || field(PIXMAP_FORMAT) != Z_PIXMAP ||
-      field(BITS_PER_PIXEL) != 32) {
+  if (field(FILE_VERSION) != 7 || field(PIXMAP_FORMAT) != Z_PIXMAP || field(BITS_PER_PIXEL) != 32) {
     return std::nullopt;
   }
   XwdImage image;
@@ -62,7 +62,7 @@ std::optional<XwdImage> XwdImage::parse(const std::string& dump) {
   if (dump.size() < start + bytesPerLine * static_cast<std::size_t>(image.height_)) {
     return std::nullopt;
   }
-  const bool mostSignificantFirst = field(BYTE_ORDER) == 1;
+  const bool mostSignificantFirst = field(IMAGE_BYTE_ORDER) == 1;
   image.pixels_.reserve(static_cast<std::size_t>(image.width_) * image.height_);
   for (int y = 0; y < image.height_; ++y) {
     for (int x = 0; x < image.width_; ++x) {

@@ -6,7 +6,6 @@
 #include <sys/mman.h>
 
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <limits>
 #include <sstream>

@@ -1,0 +1,218 @@
+#include "tests/e2e/x_server.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window that vanishes between two requests is no reason to end the test run.
+int ignoreXErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+std::uint8_t component(unsigned long pixel, unsigned long mask) {
+  if (mask == 0) return 0;
+  const unsigned long value = (pixel & mask) >> std::countr_zero(mask);
+  const int bits = std::popcount(mask);
+  return static_cast<std::uint8_t>(bits >= 8 ? value >> (bits - 8) : value << (8 - bits));
+}
+
+}  // namespace
+
+struct XServer::Connection {
+  explicit Connection(const std::string& name) : display(XOpenDisplay(name.c_str())) {}
+  ~Connection() {
+    if (display != nullptr) XCloseDisplay(display);
+  }
+  Display* display;
+};
+
+std::string describe(const Rect& rect) {
+  return std::to_string(rect.width) + " x " + std::to_string(rect.height) + " at (" +
+         std::to_string(rect.x) + ", " + std::to_string(rect.y) + ")";
+}
+
+bool XServer::toolsInstalled() {
+  return onPath("Xvfb") && onPath("openbox") && onPath("xdotool");
+}
+
+XServer::XServer(int width, int height) : width_(width), height_(height) {
+  XSetErrorHandler(ignoreXErrors);
+  // -displayfd: the server takes the first free display number and says which once it
+  // accepts connections.
+  const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  server_.emplace(Launch({"Xvfb", "-displayfd", "1", "-screen", "0", size, "-nolisten", "tcp"}));
+  const std::optional<std::string> number = server_->readLine(15s);
+  if (!number || number->empty()) return;
+  name_ = ":" + *number;
+  Launch windowManager({"openbox"}, {{"DISPLAY", name_}});
+  windowManager.discardOutput = true;
+  windowManager_.emplace(windowManager);
+  auto connection = std::make_unique<Connection>(name_);
+  if (connection->display == nullptr) return;
+  // openbox announces itself on the root window once it manages windows.
+  Display* display = connection->display;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const Clock::time_point deadline = Clock::now() + 15s;
+  while (Clock::now() < deadline) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                       &type, &format, &count, &after, &data);
+    if (data != nullptr) XFree(data);
+    if (count == 1) {
+      connection_ = std::move(connection);
+      return;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
+XServer::~XServer() {
+  connection_.reset();
+  windowManager_.reset();
+  server_.reset();
+}
+
+Environment XServer::environment() const {
+  return {{"DISPLAY", name_},
+          {"WAYLAND_DISPLAY", std::nullopt},
+          {"SDL_VIDEODRIVER", std::nullopt},
+          {"SDL_RENDER_DRIVER", std::nullopt}};
+}
+
+RgbImage XServer::screenshot() {
+  Display* display = connection_->display;
+  XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0,
+                           static_cast<unsigned>(width_), static_cast<unsigned>(height_),
+                           AllPlanes, ZPixmap);
+  RgbImage image(width_, height_);
+  if (shot == nullptr) return image;
+  // The image's own masks may be left empty; the root window's visual has them.
+  const Visual* visual = DefaultVisual(display, DefaultScreen(display));
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      const unsigned long pixel = XGetPixel(shot, x, y);
+      image.set(x, y,
+                {component(pixel, visual->red_mask), component(pixel, visual->green_mask),
+                 component(pixel, visual->blue_mask)});
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
+namespace {
+
+std::optional<WindowId> findNamed(Display* display, Window window, const std::string& title) {
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) != 0 && name != nullptr) {
+    const bool match = title == name;
+    XFree(name);
+    XWindowAttributes attributes;
+    if (match && XGetWindowAttributes(display, window, &attributes) != 0 &&
+        attributes.map_state == IsViewable) {
+      return window;
+    }
+  }
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return std::nullopt;
+  std::optional<WindowId> found;
+  for (unsigned int i = 0; i < count && !found; ++i) found = findNamed(display, children[i], title);
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+}  // namespace
+
+std::optional<WindowId> XServer::waitForWindow(const std::string& title,
+                                               std::chrono::milliseconds timeout) {
+  Display* display = connection_->display;
+  const Clock::time_point deadline = Clock::now() + timeout;
+  for (;;) {
+    if (auto window = findNamed(display, DefaultRootWindow(display), title)) return window;
+    if (Clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+bool XServer::windowExists(WindowId window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(connection_->display, window, &attributes) != 0;
+}
+
+std::optional<Rect> XServer::windowRect(WindowId window) {
+  Display* display = connection_->display;
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(display, window, &attributes) == 0) return std::nullopt;
+  int x = 0, y = 0;
+  Window child = 0;
+  if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child)) {
+    return std::nullopt;
+  }
+  return Rect{x, y, attributes.width, attributes.height};
+}
+
+std::string XServer::windowName(WindowId window) {
+  char* name = nullptr;
+  if (XFetchName(connection_->display, window, &name) == 0 || name == nullptr) return "";
+  std::string result = name;
+  XFree(name);
+  return result;
+}
+
+std::string XServer::windowNetName(WindowId window) {
+  Display* display = connection_->display;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
+                     False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &count,
+                     &after, &data);
+  std::string result;
+  if (data != nullptr) {
+    result.assign(reinterpret_cast<const char*>(data), count);
+    XFree(data);
+  }
+  return result;
+}
+
+bool XServer::requestClose(WindowId window) {
+  Display* display = connection_->display;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  return sent != 0;
+}
+
+bool XServer::setKeyRepeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval) {
+  Display* display = connection_->display;
+  const Bool done = XkbSetAutoRepeatRate(display, XkbUseCoreKbd,
+                                         static_cast<unsigned>(delay.count()),
+                                         static_cast<unsigned>(interval.count()));
+  XSync(display, False);
+  return done != False;
+}
+
+}  // namespace e2e

@@ -1,0 +1,67 @@
+// A private X server for one test: Xvfb on a display number it picks itself (tests run in
+// parallel), openbox to manage windows (full screen and focus need one), and an Xlib
+// connection of the test's own for screenshots, window facts and the close button.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "tests/e2e/child_process.h"
+#include "tests/e2e/rgb_image.h"
+
+namespace e2e {
+
+using WindowId = unsigned long;
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+std::string describe(const Rect& rect);
+
+class XServer {
+ public:
+  XServer(int width, int height);
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+
+  // Whether Xvfb, openbox and xdotool are all installed.
+  static bool toolsInstalled();
+
+  bool ready() const { return connection_ != nullptr; }
+  const std::string& name() const { return name_; }
+  Rect screen() const { return {0, 0, width_, height_}; }
+  // What a program needs to find this server and nothing else.
+  Environment environment() const;
+
+  // The whole screen as it is displayed.
+  RgbImage screenshot();
+  // The top-level window whose title is exactly `title`, once it has been mapped.
+  std::optional<WindowId> waitForWindow(const std::string& title, std::chrono::milliseconds timeout);
+  bool windowExists(WindowId window);
+  // Where the window's own area lies on the screen.
+  std::optional<Rect> windowRect(WindowId window);
+  // The title as X and as desktops (UTF-8) know it.
+  std::string windowName(WindowId window);
+  std::string windowNetName(WindowId window);
+  // What the window manager's close button does: a WM_DELETE_WINDOW message.
+  bool requestClose(WindowId window);
+  // Auto-repeat of held keys: the first repeat after `delay`, then one every `interval`.
+  bool setKeyRepeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval);
+
+ private:
+  struct Connection;
+
+  int width_;
+  int height_;
+  std::string name_;
+  std::optional<ChildProcess> server_;
+  std::optional<ChildProcess> windowManager_;
+  std::unique_ptr<Connection> connection_;
+};
+
+}  // namespace e2e
