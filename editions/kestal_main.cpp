@@ -12,5 +12,9 @@ int main(int /*argc*/, char** argv) {
   kestal::SdlDisplay display(argv[0]);
   kestal::setDisplayBackend(&display);
   auto state = std::make_unique<kestal::GameState>();
-  return display.run([&] { kestal::runGame(*state, kestal::SOUND_EDITION, *sound); });
+  const int code = display.run([&] { kestal::runGame(*state, kestal::SOUND_EDITION, *sound); });
+  // The game releases the sound on every end it chooses; a screen that could not open
+  // ends it before that.
+  if (code != 0) sound->release();
+  return code;
 }
