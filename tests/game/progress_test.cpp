@@ -42,11 +42,16 @@ TEST(Progress, AWonLevelIsLeftThroughTheWarpIntoTheNextLevel) {
   // One draw per busy-wait iteration in each of its 200 + 3 x 640 steps, then 8000 stars
   // and 3 mines; the first level's frames draw only for laser fans and burst colours.
   EXPECT_GE(drawsAtLevel2 - drawsAtWin, 2120u + 3 * STAR_COUNT + 12);
-  bool warpLooped = false;
+  // The warp loops while it runs and stops before the next level's first frame.
+  std::uint64_t loopedAt = 0, stoppedAt = 0;
   for (const SoundCall& c : run.sounds) {
-    warpLooped |= c.kind == SoundCall::Play && c.slot == SoundSlot::Warp && c.looping;
+    if (c.slot != SoundSlot::Warp) continue;
+    if (c.kind == SoundCall::Play && c.looping) loopedAt = c.retrace;
+    if (c.kind == SoundCall::Stop && loopedAt != 0) stoppedAt = c.retrace;
   }
-  EXPECT_TRUE(warpLooped);
+  EXPECT_GE(loopedAt, wonAt);
+  EXPECT_GE(stoppedAt, loopedAt + 341);
+  EXPECT_LE(stoppedAt, level2At);
 }
 
 TEST(Progress, NextLevelKeyIsRefusedBeforeTheWin) {

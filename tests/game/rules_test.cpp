@@ -214,6 +214,7 @@ TEST_F(Rules, MinesBounceStrictlyTouchTheShipAndHomeIn) {
   s.mineVy[1] = 0;
   updateMines(g, true);
   EXPECT_EQ(s.shieldEnergy, 98);
+  EXPECT_EQ(countSounds(SoundCall::Play, SoundSlot::Hit), 1);  // every frame of contact
   s.mineX[1] = 309;
   s.mineY[1] = 200;
   updateMines(g, true);
