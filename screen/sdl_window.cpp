@@ -98,15 +98,21 @@ SdlWindow::~SdlWindow() {
 
 bool SdlWindow::create(const std::string& title, std::string& failure) {
   // Resizable, so that the window system offers to maximise it (which means full screen).
-  // Hidden until it knows whether it will be full screen.
-  window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             SCREEN_WIDTH, SCREEN_HEIGHT, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+  // Created full screen, so that the window manager maps it that way at once, but hidden
+  // until it is known that there is a window manager to do so.
+  window_ = SDL_CreateWindow(
+      title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, SCREEN_WIDTH, SCREEN_HEIGHT,
+      SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (!window_) {
     failure = "no window could be created: " + sdlError();
     return false;
   }
   fullScreenAvailable_ = windowManagerOffersFullScreen(window_);
-  if (fullScreenAvailable_) enterFullScreen();
+  if (!fullScreenAvailable_) {
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowSize(window_, SCREEN_WIDTH, SCREEN_HEIGHT);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
   SDL_ShowWindow(window_);
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
