@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xdotool x11-utils x11-apps imagemagick openbox  # display tests
   libx11-dev x11-xkb-utils   # the display tests' window-manager requests and key layout
   sox                        # checks of the captured audio
+  desktop-file-utils         # validation of the installed desktop entry
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
 )

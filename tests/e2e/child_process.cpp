@@ -59,8 +59,8 @@ void readInto(int& fd, std::string& text) {
 }
 
 // In the child, between fork and exec: only async-signal-safe calls.
-[[noreturn]] void becomeProgram(const Launch& launch, char* const* argv, char* const* envp,
-                                int out, int err) {
+[[noreturn]] void becomeProgram(const Launch& launch, char* const* argv, char* const* envp, int out,
+                                int err) {
   const int devNull = open("/dev/null", O_RDWR);
   dup2(devNull, STDIN_FILENO);
   dup2(launch.discardOutput ? devNull : out, STDOUT_FILENO);

@@ -37,11 +37,16 @@ RgbImage EndToEndTest::replayed(const std::string& edition, const std::string& s
   return *picture;
 }
 
+RgbImage EndToEndTest::playAgainScreen(const std::string& edition, const std::string& script) {
+  RgbImage screen = replayed(edition, script + "40 Escape\n", 50);
+  paintText(screen, font(), 1, 1, "Play again? (Y/N)", Rgb{255, 255, 255});
+  return screen;
+}
+
 void EndToEndTest::expectShows(RunningGame& game, const RgbImage& expected,
                                std::span<const Area> shimmering, const std::string& what) {
-  const RunningGame::Sighting seen = game.waitForPicture([&](const RgbImage& shown) {
-    return differences(shown, expected, shimmering).pixels == 0;
-  });
+  const RunningGame::Sighting seen = game.waitForPicture(
+      [&](const RgbImage& shown) { return differences(shown, expected, shimmering).pixels == 0; });
   if (seen.found) return;
   if (!seen.last) {
     const std::optional<Rect> window = game.windowRect();

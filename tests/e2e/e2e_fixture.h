@@ -38,6 +38,11 @@ class EndToEndTest : public ::testing::Test {
   RgbImage startUpScreen(const std::string& edition);
   // The replay's picture at `retrace` after the keys of `script`.
   RgbImage replayed(const std::string& edition, const std::string& script, int retrace);
+  // The replay's "Play again? (Y/N)" screen, `script` having started the game with its
+  // last key and left it with Escape at retrace 40. The question is printed in the colour
+  // the status column set last, which is black in a level's first ten frames: a real game
+  // must be left later than that too.
+  RgbImage playAgainScreen(const std::string& edition, const std::string& script);
 
   // Waits for the game to show `expected` (see `differences`) and fails the test with the
   // differences and both pictures kept for inspection if it never does.

@@ -44,17 +44,34 @@ std::string recordingAudioConfig(const std::filesystem::path& mixFile) {
 
 RunningGame::RunningGame(XServer& x, const Program& program, const Environment& environment,
                          const std::filesystem::path& workingDirectory)
-    : x_(x), process_([&] {
+    : x_(x), title_(program.title()), process_([&] {
         Launch launch({program.path.string()}, x.environment());
         launch.workingDirectory = workingDirectory;
         for (const auto& [name, value] : environment) launch.environment[name] = value;
         return launch;
       }()) {
-  window_ = x_.waitForWindow(program.title(), WINDOW_TIMEOUT);
+  started_ = x_.waitForWindow(title_, WINDOW_TIMEOUT).has_value();
+}
+
+std::optional<WindowId> RunningGame::window() {
+  const std::optional<WindowId> now = x_.findWindow(title_);
+  if (now) lastWindow_ = *now;
+  return now;
+}
+
+std::optional<Rect> RunningGame::windowRect() {
+  const std::optional<WindowId> now = window();
+  if (!now) return std::nullopt;
+  return x_.windowRect(*now);
+}
+
+std::string RunningGame::windowForKeys() {
+  window();
+  return std::to_string(lastWindow_);
 }
 
 void RunningGame::press(const std::vector<std::string>& keys) {
-  std::vector<std::string> argv{"xdotool", "key", "--window", std::to_string(*window_)};
+  std::vector<std::string> argv{"xdotool", "key", "--window", windowForKeys()};
   argv.insert(argv.end(), keys.begin(), keys.end());
   runCommand(Launch(argv, x_.environment()), XDOTOOL_TIMEOUT);
 }
@@ -62,7 +79,7 @@ void RunningGame::press(const std::vector<std::string>& keys) {
 void RunningGame::hold(const std::string& key, std::chrono::milliseconds duration) {
   // Without --window xdotool types at the keyboard itself, which is what auto-repeats.
   const Environment display = x_.environment();
-  runCommand(Launch({"xdotool", "windowactivate", "--sync", std::to_string(*window_)}, display),
+  runCommand(Launch({"xdotool", "windowactivate", "--sync", windowForKeys()}, display),
              XDOTOOL_TIMEOUT);
   runCommand(Launch({"xdotool", "keydown", key}, display), XDOTOOL_TIMEOUT);
   std::this_thread::sleep_for(duration);

@@ -40,8 +40,9 @@ class RunningGame {
               const std::filesystem::path& workingDirectory = {});
 
   // The window was found; otherwise see errors().
-  bool started() const { return window_.has_value(); }
-  WindowId window() const { return *window_; }
+  bool started() const { return started_; }
+  // The program's window as it is now (see XServer::findWindow); nullopt once it is gone.
+  std::optional<WindowId> window();
   ChildProcess& process() { return process_; }
   std::string errors() const { return process_.errors(); }
 
@@ -50,7 +51,7 @@ class RunningGame {
   // Holds a key down at the keyboard (so it auto-repeats) while the window has the focus.
   void hold(const std::string& key, std::chrono::milliseconds duration);
 
-  std::optional<Rect> windowRect() { return x_.windowRect(*window_); }
+  std::optional<Rect> windowRect();
   // The game's picture as it is on the screen now.
   std::optional<RgbImage> picture();
   // Pictures until one satisfies `wanted` (the window system or the game may still be
@@ -67,9 +68,14 @@ class RunningGame {
   }
 
  private:
+  // The window keys go to: the current one, or the last one seen.
+  std::string windowForKeys();
+
   XServer& x_;
+  std::string title_;
   ChildProcess process_;
-  std::optional<WindowId> window_;
+  bool started_ = false;
+  WindowId lastWindow_ = 0;
 };
 
 // What the headless replay shows at `retrace` after the keys of `script` (its key-script

@@ -32,12 +32,13 @@ TEST_F(EndToEndTest, StartUpScreenIsTheReplaysPictureInFullScreen) {
     ASSERT_TRUE(game.started()) << game.errors();
 
     // Titled with the program's name, and covering the whole screen.
-    EXPECT_EQ(x().windowName(game.window()), program.title());
-    EXPECT_EQ(x().windowNetName(game.window()), program.title());
-    EXPECT_EQ(game.windowRect(), x().screen());
-
     // Title, prompt and instructions; the shimmering text keeps its shapes.
     expectShows(game, expected, DELAY_PROMPT_WAVE, program.title() + "-start-up");
+    const std::optional<WindowId> window = game.window();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(x().windowName(*window), program.title());
+    EXPECT_EQ(x().windowNetName(*window), program.title());
+    EXPECT_EQ(game.windowRect(), x().screen());
 
     game.press({"Escape"});
     EXPECT_EQ(game.waitForExit(), 0) << game.errors();
@@ -48,8 +49,8 @@ TEST_F(EndToEndTest, AltEnterSwitchesToAWindowAndBackWithThePictureIntact) {
   const RgbImage expected = startUpScreen("silent");
   RunningGame game = start(silentEdition());
   ASSERT_TRUE(game.started()) << game.errors();
-  EXPECT_EQ(game.windowRect(), x().screen());
   expectShows(game, expected, DELAY_PROMPT_WAVE, "full-screen");
+  EXPECT_EQ(game.windowRect(), x().screen());
 
   // A 640 x 400 window: the picture pixel for pixel, somewhere on the screen.
   game.press({"alt+Return"});

@@ -16,11 +16,10 @@ std::optional<VgaFont> VgaFont::load(const std::filesystem::path& path) {
   if (file == nullptr) return std::nullopt;
   unsigned char header[4] = {};
   VgaFont font;
-  const bool read = gzread(file, header, sizeof header) == sizeof header &&
-                    header[0] == PSF1_MAGIC[0] && header[1] == PSF1_MAGIC[1] &&
-                    header[3] == GLYPH_ROWS &&
-                    gzread(file, font.rows_.data(), font.rows_.size()) ==
-                        static_cast<int>(font.rows_.size());
+  const bool read =
+      gzread(file, header, sizeof header) == sizeof header && header[0] == PSF1_MAGIC[0] &&
+      header[1] == PSF1_MAGIC[1] && header[3] == GLYPH_ROWS &&
+      gzread(file, font.rows_.data(), font.rows_.size()) == static_cast<int>(font.rows_.size());
   gzclose(file);
   if (!read) return std::nullopt;
   return font;

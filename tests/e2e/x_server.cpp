@@ -69,8 +69,8 @@ XServer::XServer(int width, int height) : width_(width), height_(height) {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                       &type, &format, &count, &after, &data);
+    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
+                       &format, &count, &after, &data);
     if (data != nullptr) XFree(data);
     if (count == 1) {
       connection_ = std::move(connection);
@@ -93,17 +93,17 @@ Environment XServer::environment() const {
           {"SDL_RENDER_DRIVER", std::nullopt}};
 }
 
-RgbImage XServer::screenshot() {
+RgbImage XServer::capture(const Rect& area) {
   Display* display = connection_->display;
-  XImage* shot = XGetImage(display, DefaultRootWindow(display), 0, 0,
-                           static_cast<unsigned>(width_), static_cast<unsigned>(height_),
+  XImage* shot = XGetImage(display, DefaultRootWindow(display), area.x, area.y,
+                           static_cast<unsigned>(area.width), static_cast<unsigned>(area.height),
                            AllPlanes, ZPixmap);
-  RgbImage image(width_, height_);
+  RgbImage image(area.width, area.height);
   if (shot == nullptr) return image;
   // The image's own masks may be left empty; the root window's visual has them.
   const Visual* visual = DefaultVisual(display, DefaultScreen(display));
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
       const unsigned long pixel = XGetPixel(shot, x, y);
       image.set(x, y,
                 {component(pixel, visual->red_mask), component(pixel, visual->green_mask),
@@ -139,12 +139,16 @@ std::optional<WindowId> findNamed(Display* display, Window window, const std::st
 
 }  // namespace
 
+std::optional<WindowId> XServer::findWindow(const std::string& title) {
+  Display* display = connection_->display;
+  return findNamed(display, DefaultRootWindow(display), title);
+}
+
 std::optional<WindowId> XServer::waitForWindow(const std::string& title,
                                                std::chrono::milliseconds timeout) {
-  Display* display = connection_->display;
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {
-    if (auto window = findNamed(display, DefaultRootWindow(display), title)) return window;
+    if (auto window = findWindow(title)) return window;
     if (Clock::now() >= deadline) return std::nullopt;
     std::this_thread::sleep_for(20ms);
   }
@@ -181,9 +185,9 @@ std::string XServer::windowNetName(WindowId window) {
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
-                     False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &count,
-                     &after, &data);
+  XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                     XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
+                     &data);
   std::string result;
   if (data != nullptr) {
     result.assign(reinterpret_cast<const char*>(data), count);
@@ -206,11 +210,34 @@ bool XServer::requestClose(WindowId window) {
   return sent != 0;
 }
 
+bool XServer::sendKey(WindowId window, const std::string& key) {
+  Display* display = connection_->display;
+  const KeySym symbol = XStringToKeysym(key.c_str());
+  if (symbol == NoSymbol) return false;
+  XEvent event{};
+  XKeyEvent& press = event.xkey;
+  press.display = display;
+  press.window = window;
+  press.root = DefaultRootWindow(display);
+  press.time = CurrentTime;
+  press.same_screen = True;
+  press.keycode = XKeysymToKeycode(display, symbol);
+  bool sent = true;
+  for (const int type : {KeyPress, KeyRelease}) {
+    press.type = type;
+    sent = XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+                      &event) != 0 &&
+           sent;
+  }
+  XFlush(display);
+  return sent;
+}
+
 bool XServer::setKeyRepeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval) {
   Display* display = connection_->display;
-  const Bool done = XkbSetAutoRepeatRate(display, XkbUseCoreKbd,
-                                         static_cast<unsigned>(delay.count()),
-                                         static_cast<unsigned>(interval.count()));
+  const Bool done =
+      XkbSetAutoRepeatRate(display, XkbUseCoreKbd, static_cast<unsigned>(delay.count()),
+                           static_cast<unsigned>(interval.count()));
   XSync(display, False);
   return done != False;
 }

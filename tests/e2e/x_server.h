@@ -34,14 +34,19 @@ class XServer {
 
   bool ready() const { return connection_ != nullptr; }
   const std::string& name() const { return name_; }
+  pid_t serverProcess() const { return server_ ? server_->pid() : -1; }
   Rect screen() const { return {0, 0, width_, height_}; }
   // What a program needs to find this server and nothing else.
   Environment environment() const;
 
-  // The whole screen as it is displayed.
-  RgbImage screenshot();
-  // The top-level window whose title is exactly `title`, once it has been mapped.
-  std::optional<WindowId> waitForWindow(const std::string& title, std::chrono::milliseconds timeout);
+  // The whole screen as it is displayed, or a part of it.
+  RgbImage screenshot() { return capture(screen()); }
+  RgbImage capture(const Rect& area);
+  // A shown window whose title is exactly `title`. A program may replace its window while it
+  // sets up (SDL does, to get one that suits its renderer): ask again rather than keep it.
+  std::optional<WindowId> findWindow(const std::string& title);
+  std::optional<WindowId> waitForWindow(const std::string& title,
+                                        std::chrono::milliseconds timeout);
   bool windowExists(WindowId window);
   // Where the window's own area lies on the screen.
   std::optional<Rect> windowRect(WindowId window);
@@ -50,6 +55,9 @@ class XServer {
   std::string windowNetName(WindowId window);
   // What the window manager's close button does: a WM_DELETE_WINDOW message.
   bool requestClose(WindowId window);
+  // A key press and release sent straight to the window, as xdotool's --window does, but
+  // without starting a process (for timing). `key` is an X keysym name ("7", "BackSpace").
+  bool sendKey(WindowId window, const std::string& key);
   // Auto-repeat of held keys: the first repeat after `delay`, then one every `interval`.
   bool setKeyRepeat(std::chrono::milliseconds delay, std::chrono::milliseconds interval);
 

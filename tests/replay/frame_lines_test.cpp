@@ -23,10 +23,12 @@ void* operator new(std::size_t size) {
   if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
   throw std::bad_alloc();
 }
-void operator delete(void* memory) noexcept {
+// Not inlined: g++ 12 under the sanitizers would otherwise see free() meet a pointer from
+// operator new in the callers and stop the build with -Wmismatched-new-delete.
+[[gnu::noinline]] void operator delete(void* memory) noexcept {
   std::free(memory);
 }
-void operator delete(void* memory, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept {
   std::free(memory);
 }
 
