@@ -1,21 +1,40 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test
 # (display tests start their own Xvfb). `scripts/test.sh --soak` runs the long group
-# instead: the sanitizer build with its tests and the random-key soaks.
+# instead: the sanitizer build with its tests and the random-key soaks, the million-frame
+# flight on the normal build, and a two-minute fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 
 if [ "${1:-}" = "--soak" ]; then
+  # Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer): any finding fails.
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_SANITIZE=ON \
     -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF >/dev/null
   cmake --build build-asan -j"$jobs"
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE display
-  ctest --test-dir build-asan --output-on-failure -L soak
+  export SDL_FRAMEBUFFER_ACCELERATION=0
+  # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "display|soak"
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -L soak
+
+  # The million-frame flight belongs to the normal build.
+  cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
+  cmake --build build-test -j"$jobs" --target kestal-soak-tests
+  ctest --test-dir build-test --output-on-failure -L soak
+
+  # A short run of the key fuzz target (clang, libFuzzer, ASan and UBSan), from the seeds.
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_BENCH=OFF -DKESTAL_TEST_AREAS=robustness \
+    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+  cmake --build build-fuzz -j"$jobs" --target kestal-key-fuzz
+  rm -rf build-fuzz/corpus && mkdir build-fuzz/corpus
+  cp tests/robustness/fuzz/seeds/* build-fuzz/corpus/
+  build-fuzz/tests/robustness/fuzz/kestal-key-fuzz -max_total_time=120 \
+    -dict=tests/robustness/fuzz/key_script.dict -artifact_prefix=build-fuzz/ build-fuzz/corpus
   exit 0
 fi
 
