@@ -18,13 +18,13 @@ std::atomic<long> allocationCount{0};
 }  // namespace
 
 // Counts every allocation of this test program, to show that recording a frame makes none.
-void* operator new(std::size_t size) {
+// Kept out of line, like the deletes below: g++ 12 otherwise sees malloc meet delete in
+// the callers and stops the build with -Wmismatched-new-delete.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   ++allocationCount;
   if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
   throw std::bad_alloc();
 }
-// Not inlined: g++ 12 under the sanitizers would otherwise see free() meet a pointer from
-// operator new in the callers and stop the build with -Wmismatched-new-delete.
 [[gnu::noinline]] void operator delete(void* memory) noexcept {
   std::free(memory);
 }
