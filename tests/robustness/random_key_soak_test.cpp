@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -17,7 +18,7 @@
 namespace kestal::robustness {
 namespace {
 
-constexpr std::uint64_t RETRACES_PER_SEED = 26000;
+constexpr std::uint64_t RETRACES_PER_SEED = 30000;
 constexpr int SEEDS = 8;
 static_assert(SEEDS * RETRACES_PER_SEED >= 200000, "the soak covers 200 000 frames at least");
 
@@ -34,6 +35,10 @@ constexpr SoakCase CASES[SEEDS] = {
     {1, "1", false, 1},  {2, "", true, 5000}, {3, "-3", false, 3},    {4, "0", false, 1},
     {5, "12", true, 12}, {6, "-", false, 1},  {7, "00002", false, 2}, {8, "7", true, 7},
 };
+
+void PrintTo(const SoakCase& c, std::ostream* os) {
+  *os << "seed " << c.seed << ", delay '" << c.delayText << "'" << (c.silent ? ", silent" : "");
+}
 
 class RandomKeySoak : public ::testing::TestWithParam<SoakCase> {};
 

@@ -1,5 +1,8 @@
 #include "tests/robustness/soak_driver.h"
 
+#include <algorithm>
+#include <array>
+
 #include "bot.h"
 #include "screen/keyboard.h"
 
