@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-#include "tests/e2e/child_process.h"
 #include "tests/e2e/game_picture.h"
 #include "tests/e2e/running_game.h"
+#include "tests/e2e/scratch_files.h"
 #include "tests/e2e/vga_font.h"
 #include "tests/e2e/x_server.h"
 

@@ -27,10 +27,10 @@
 #include <tuple>
 #include <vector>
 
-#include "tests/e2e/child_process.h"
 #include "tests/e2e/game_colours.h"
 #include "tests/e2e/game_picture.h"
 #include "tests/e2e/running_game.h"
+#include "tests/e2e/scratch_files.h"
 #include "tests/e2e/x_server.h"
 
 namespace e2e {

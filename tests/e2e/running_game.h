@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/child_process.h"
 #include "tests/e2e/rgb_image.h"
+#include "tests/e2e/scratch_files.h"
 #include "tests/e2e/x_server.h"
 
 namespace e2e {

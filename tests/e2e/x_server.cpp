@@ -1,7 +1,6 @@
 #include "tests/e2e/x_server.h"
 
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -46,52 +45,14 @@ bool XServer::toolsInstalled() {
   return onPath("Xvfb") && onPath("openbox") && onPath("xdotool");
 }
 
-XServer::XServer(int width, int height) : width_(width), height_(height) {
+XServer::XServer(int width, int height) : width_(width), height_(height), session_(width, height) {
   XSetErrorHandler(ignoreXErrors);
-  // -displayfd: the server takes the first free display number and says which once it
-  // accepts connections.
-  const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  server_.emplace(Launch({"Xvfb", "-displayfd", "1", "-screen", "0", size, "-nolisten", "tcp"}));
-  const std::optional<std::string> number = server_->readLine(15s);
-  if (!number || number->empty()) return;
-  name_ = ":" + *number;
-  Launch windowManager({"openbox"}, {{"DISPLAY", name_}});
-  windowManager.discardOutput = true;
-  windowManager_.emplace(windowManager);
-  auto connection = std::make_unique<Connection>(name_);
-  if (connection->display == nullptr) return;
-  // openbox announces itself on the root window once it manages windows.
-  Display* display = connection->display;
-  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  const Clock::time_point deadline = Clock::now() + 15s;
-  while (Clock::now() < deadline) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                       &format, &count, &after, &data);
-    if (data != nullptr) XFree(data);
-    if (count == 1) {
-      connection_ = std::move(connection);
-      return;
-    }
-    std::this_thread::sleep_for(50ms);
-  }
+  if (!session_.ready()) return;
+  auto connection = std::make_unique<Connection>(session_.display());
+  if (connection->display != nullptr) connection_ = std::move(connection);
 }
 
-XServer::~XServer() {
-  connection_.reset();
-  windowManager_.reset();
-  server_.reset();
-}
-
-Environment XServer::environment() const {
-  return {{"DISPLAY", name_},
-          {"WAYLAND_DISPLAY", std::nullopt},
-          {"SDL_VIDEODRIVER", std::nullopt},
-          {"SDL_RENDER_DRIVER", std::nullopt}};
-}
+XServer::~XServer() = default;
 
 RgbImage XServer::capture(const Rect& area) {
   Display* display = connection_->display;

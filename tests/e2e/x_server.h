@@ -1,6 +1,5 @@
-// A private X server for one test: Xvfb on a display number it picks itself (tests run in
-// parallel), openbox to manage windows (full screen and focus need one), and an Xlib
-// connection of the test's own for screenshots, window facts and the close button.
+// A private X server with a window manager for one test, and an Xlib connection of the
+// test's own for screenshots, window facts and the close button.
 #pragma once
 
 #include <chrono>
@@ -8,10 +7,20 @@
 #include <optional>
 #include <string>
 
-#include "tests/e2e/child_process.h"
 #include "tests/e2e/rgb_image.h"
+#include "tests/support/child_process.h"
+#include "tests/support/x_session.h"
 
 namespace e2e {
+
+// The shared harness, under the names the end-to-end tests use.
+using namespace std::chrono_literals;
+using testsupport::ChildProcess;
+using testsupport::CommandResult;
+using testsupport::Environment;
+using testsupport::Launch;
+using testsupport::onPath;
+using testsupport::runCommand;
 
 using WindowId = unsigned long;
 
@@ -33,11 +42,11 @@ class XServer {
   static bool toolsInstalled();
 
   bool ready() const { return connection_ != nullptr; }
-  const std::string& name() const { return name_; }
-  pid_t serverProcess() const { return server_ ? server_->pid() : -1; }
+  const std::string& name() const { return session_.display(); }
+  pid_t serverProcess() const { return session_.serverProcess(); }
   Rect screen() const { return {0, 0, width_, height_}; }
   // What a program needs to find this server and nothing else.
-  Environment environment() const;
+  Environment environment() const { return session_.environment(); }
 
   // The whole screen as it is displayed, or a part of it.
   RgbImage screenshot() { return capture(screen()); }
@@ -66,9 +75,7 @@ class XServer {
 
   int width_;
   int height_;
-  std::string name_;
-  std::optional<ChildProcess> server_;
-  std::optional<ChildProcess> windowManager_;
+  testsupport::XSession session_;
   std::unique_ptr<Connection> connection_;
 };
 

@@ -12,11 +12,14 @@
 #include <memory>
 #include <thread>
 
-#include "x_session.h"
-#include "xwd_image.h"
+#include "tests/sdl/xwd_image.h"
+#include "tests/support/child_process.h"
+#include "tests/support/x_session.h"
 
 namespace sdltest {
 namespace {
+
+using namespace testsupport;
 
 constexpr int SCREEN_W = 1024;  // a 4:3 screen: full screen fills it exactly
 constexpr int SCREEN_H = 768;
@@ -34,8 +37,7 @@ XSession* session = nullptr;
 class SdlDisplayTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!isInstalled("Xvfb") || !isInstalled("openbox") || !isInstalled("xdotool") ||
-        !isInstalled("xwd")) {
+    if (!onPath("Xvfb") || !onPath("openbox") || !onPath("xdotool") || !onPath("xwd")) {
       return;
     }
     session = new XSession(SCREEN_W, SCREEN_H);
@@ -59,12 +61,11 @@ class Probe {
     std::filesystem::create_directories(directory_);
     const auto path = directory_ / (name + ".bin");
     std::filesystem::create_symlink(PROBE_PATH, path);
-    process_ =
-        std::make_unique<ChildProcess>(std::vector<std::string>{path.string()}, x_.environment());
+    process_ = std::make_unique<ChildProcess>(Launch({path.string()}, x_.environment()));
     const std::optional<std::string> ready = process_->readLine(15s);
     if (ready && ready->rfind("ready", 0) == 0) readyLine_ = *ready;
     const CommandResult search = runCommand(
-        {"xdotool", "search", "--sync", "--name", "^" + name + "$"}, x_.environment(), 5s);
+        Launch({"xdotool", "search", "--sync", "--name", "^" + name + "$"}, x_.environment()), 5s);
     window_ = search.output.substr(0, search.output.find('\n'));
   }
   ~Probe() {
@@ -80,12 +81,13 @@ class Probe {
   void keys(const std::vector<std::string>& names) {
     std::vector<std::string> command{"xdotool", "key", "--window", window_};
     command.insert(command.end(), names.begin(), names.end());
-    ASSERT_EQ(runCommand(command, x_.environment()).status, 0);
+    ASSERT_EQ(runCommand(Launch(command, x_.environment())).status, 0);
   }
 
   // close or maximize, as the window manager's buttons ask.
   int windowRequest(const std::string& what) {
-    return runCommand({WINDOW_REQUEST_PATH, what, window_}, x_.environment()).status;
+    return runCommand(Launch({WINDOW_REQUEST_PATH, what, window_}, x_.environment()))
+        .status.value_or(-1);
   }
 
   // The next `count` lines the probe prints, fewer if it falls silent for seconds.
@@ -100,7 +102,8 @@ class Probe {
   }
 
   std::optional<XwdImage> screenshot() {
-    const CommandResult dump = runCommand({"xwd", "-silent", "-id", window_}, x_.environment());
+    const CommandResult dump =
+        runCommand(Launch({"xwd", "-silent", "-id", window_}, x_.environment()));
     if (dump.status != 0) return std::nullopt;
     return XwdImage::parse(dump.output);
   }
@@ -169,9 +172,9 @@ TEST_F(SdlDisplayTest, PictureFillsTheScreenAtFourByThree) {
   // Started as <temporary directory>/kestal-title.bin, and found by that title alone.
   Probe probe("kestal-title");
   ASSERT_TRUE(probe.started()) << probe.process().errors();
-  EXPECT_TRUE(
-      runCommand({"xdotool", "search", "--name", "kestal-title[.]bin"}, session->environment())
-          .output.empty());
+  EXPECT_TRUE(runCommand(Launch({"xdotool", "search", "--name", "kestal-title[.]bin"},
+                                session->environment()))
+                  .output.empty());
 
   auto shot =
       probe.screenshotWhen([](const XwdImage& image) { return fullScreenShowing(image, ORANGE); });
@@ -196,7 +199,7 @@ TEST_F(SdlDisplayTest, PictureFillsTheScreenAtFourByThree) {
 
   // setPointer(1, 1, 0) put the pointer on picture pixel (1, 1): screen (2.4, 2.88).
   const std::string pointer =
-      runCommand({"xdotool", "getmouselocation", "--shell"}, session->environment()).output;
+      runCommand(Launch({"xdotool", "getmouselocation", "--shell"}, session->environment())).output;
   EXPECT_NE(pointer.find("X=2\n"), std::string::npos) << pointer;
   EXPECT_NE(pointer.find("Y=2\n"), std::string::npos) << pointer;
 
@@ -285,10 +288,10 @@ TEST_F(SdlDisplayTest, KeysArriveAsPcKeyCodes) {
   Probe probe("kestal-keys");
   ASSERT_TRUE(probe.started()) << probe.process().errors();
   // A layout with e acute on AltGr+E, the rest as the US one: typed text is not all ASCII.
-  ASSERT_EQ(
-      runCommand({"setxkbmap", "-layout", "us", "-variant", "altgr-intl"}, session->environment())
-          .status,
-      0);
+  ASSERT_EQ(runCommand(Launch({"setxkbmap", "-layout", "us", "-variant", "altgr-intl"},
+                              session->environment()))
+                .status,
+            0);
   probe.keys({"a", "shift+a", "Return", "Escape", "BackSpace", "Tab", "space", "Pause", "Up",
               "Left", "F1", "shift+F2", "alt+q", "ctrl+c", "KP_Home", "alt+F4", "eacute", "x"});
   const std::vector<std::string> expected{
@@ -307,8 +310,9 @@ TEST_F(SdlDisplayTest, CloseRequestGivesCloseKeyAndTheWindowStays) {
   }
   EXPECT_EQ(probe.lines(2), (std::vector<std::string>{"key 255 107", "key 255 107"}));
   EXPECT_TRUE(probe.process().running());
-  EXPECT_FALSE(runCommand({"xdotool", "search", "--name", "^kestal-close$"}, session->environment())
-                   .output.empty());
+  EXPECT_FALSE(
+      runCommand(Launch({"xdotool", "search", "--name", "^kestal-close$"}, session->environment()))
+          .output.empty());
   probe.keys({"x"});
   EXPECT_EQ(probe.lines(1), (std::vector<std::string>{"key 120"}));
   EXPECT_EQ(probe.process().waitForExit(5s), 5);
@@ -343,7 +347,7 @@ TEST_F(SdlDisplayTest, InterruptAndTerminateEndTheProgramAtOnce) {
 // One line on stderr that names the cause, and exit status 1.
 void expectNoDisplayFailure(const Environment& environment, const std::string& cause) {
   std::vector<std::string> command{PROBE_PATH};
-  const CommandResult result = runCommand(command, environment, 10s);
+  const CommandResult result = runCommand(Launch(command, environment), 10s);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
   EXPECT_NE(result.errors.find(cause), std::string::npos) << result.errors;

@@ -1,4 +1,4 @@
-#include "tests/e2e/child_process.h"
+#include "tests/support/child_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,15 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 extern char** environ;
 
-namespace e2e {
+namespace testsupport {
 
 namespace {
 
@@ -108,6 +105,10 @@ void ChildProcess::kill() {
   if (waitpid(pid_, &status, 0) == pid_) status_ = decodeStatus(status);
 }
 
+void ChildProcess::sendSignal(int signal) {
+  if (running()) ::kill(pid_, signal);
+}
+
 bool ChildProcess::running() {
   if (status_) return false;
   int status = 0;
@@ -169,27 +170,4 @@ bool onPath(const std::string& program) {
   return runCommand(lookUp).status == 0;
 }
 
-ScratchDirectory::ScratchDirectory(const std::string& purpose) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / ("kestal-e2e-" + purpose + "-XXXXXX")).string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-}  // namespace e2e
+}  // namespace testsupport

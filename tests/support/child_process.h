@@ -1,5 +1,5 @@
-// Programs started by the end-to-end tests: an X server, a window manager, the game. Each
-// is ended by its own process id when its owner goes away, so nothing outlives a test.
+// Programs started by tests: an X server, a window manager, the program under test. Each is
+// ended by its own process id when its owner goes away, so nothing outlives a test.
 #pragma once
 
 #include <sys/types.h>
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace e2e {
+namespace testsupport {
 
 using namespace std::chrono_literals;
 
@@ -44,6 +44,8 @@ class ChildProcess {
   std::optional<std::string> readLine(std::chrono::milliseconds timeout);
   // Ends the process by its id (SIGKILL) and collects it.
   void kill();
+  // Sends `signal` while the process still runs.
+  void sendSignal(int signal);
 
   const std::string& output() const { return stdout_; }
   const std::string& errors() const { return stderr_; }
@@ -70,20 +72,4 @@ CommandResult runCommand(const Launch& launch, std::chrono::milliseconds timeout
 
 bool onPath(const std::string& program);
 
-// A fresh directory under the system's temporary directory, removed with the object.
-class ScratchDirectory {
- public:
-  explicit ScratchDirectory(const std::string& purpose);
-  ~ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const std::string& text);
-
-}  // namespace e2e
+}  // namespace testsupport
