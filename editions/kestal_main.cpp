@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "game/game.h"
-#include "screen/sdl_display.h"
+#include "screen/sdl/sdl_display.h"
 #include "sound/openal_sound.h"
 
 int main(int /*argc*/, char** argv) {

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "game/game.h"
-#include "screen/sdl_display.h"
+#include "screen/sdl/sdl_display.h"
 
 int main(int /*argc*/, char** argv) {
   kestal::SdlDisplay display(argv[0]);

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "screen/headless_display.h"
+#include "screen/headless/headless_display.h"
 
 namespace kestal {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "game/game.h"
 #include "screen/display_backend.h"
-#include "screen/headless_display.h"
+#include "screen/headless/headless_display.h"
 
 namespace kestal::robustness {
 namespace {

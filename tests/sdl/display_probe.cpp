@@ -12,7 +12,7 @@
 #include "screen/keyboard.h"
 #include "screen/program.h"
 #include "screen/screen.h"
-#include "screen/sdl_display.h"
+#include "screen/sdl/sdl_display.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Keyboard and window events to key queue entries, checked against the PC keyboard's codes.
-#include "screen/sdl_keys.h"
+#include "screen/sdl/sdl_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 #include "game/game_sound.h"
 #include "game/game_state.h"
 #include "screen/display_backend.h"
-#include "screen/headless_display.h"
+#include "screen/headless/headless_display.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"
 #include "screen/random.h"

@@ -1,4 +1,4 @@
-#include "screen/sdl_layout.h"
+#include "screen/sdl/sdl_layout.h"
 
 #include "screen/screen.h"
 

@@ -1,4 +1,4 @@
-#include "screen/headless_display.h"
+#include "screen/headless/headless_display.h"
 
 #include "screen/program.h"
 #include "screen/random.h"

@@ -1,4 +1,4 @@
-#include "screen/sdl_display.h"
+#include "screen/sdl/sdl_display.h"
 
 #include <SDL.h>
 
@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "screen/program.h"
-#include "screen/sdl_beeper.h"
-#include "screen/sdl_layout.h"
-#include "screen/sdl_window.h"
+#include "screen/sdl/sdl_beeper.h"
+#include "screen/sdl/sdl_layout.h"
+#include "screen/sdl/sdl_window.h"
 
 namespace kestal {
 

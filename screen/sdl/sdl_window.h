@@ -11,9 +11,9 @@
 #include <string>
 
 #include "screen/screen_access.h"
-#include "screen/sdl_keys.h"
-#include "screen/sdl_picture.h"
-#include "screen/sdl_retrace.h"
+#include "screen/sdl/sdl_keys.h"
+#include "screen/sdl/sdl_picture.h"
+#include "screen/sdl/sdl_retrace.h"
 
 namespace kestal {
 

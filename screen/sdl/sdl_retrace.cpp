@@ -1,4 +1,4 @@
-#include "screen/sdl_retrace.h"
+#include "screen/sdl/sdl_retrace.h"
 
 #include <bit>
 

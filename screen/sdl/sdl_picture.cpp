@@ -1,4 +1,4 @@
-#include "screen/sdl_picture.h"
+#include "screen/sdl/sdl_picture.h"
 
 namespace kestal {
 

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "screen/display_backend.h"
-#include "screen/sdl_retrace.h"
+#include "screen/sdl/sdl_retrace.h"
 
 namespace kestal {
 

@@ -1,4 +1,4 @@
-#include "screen/sdl_text.h"
+#include "screen/sdl/sdl_text.h"
 
 namespace kestal {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "screen/sdl_text.h"
+#include "screen/sdl/sdl_text.h"
 
 namespace kestal {
 

@@ -1,4 +1,4 @@
-#include "screen/sdl_beeper.h"
+#include "screen/sdl/sdl_beeper.h"
 
 namespace kestal {
 

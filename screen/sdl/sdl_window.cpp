@@ -1,4 +1,4 @@
-#include "screen/sdl_window.h"
+#include "screen/sdl/sdl_window.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "screen/keyboard.h"
-#include "screen/sdl_layout.h"
-#include "screen/sdl_window_manager.h"
+#include "screen/sdl/sdl_layout.h"
+#include "screen/sdl/sdl_window_manager.h"
 
 namespace kestal {
 

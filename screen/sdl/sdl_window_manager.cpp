@@ -1,4 +1,4 @@
-#include "screen/sdl_window_manager.h"
+#include "screen/sdl/sdl_window_manager.h"
 
 #include <SDL_syswm.h>
 
