@@ -2,14 +2,14 @@
 // the program with status 1 (it has already said "failed!" and why).
 #include <memory>
 
+#include "editions/program_display.h"
 #include "game/game.h"
-#include "screen/sdl/sdl_display.h"
 #include "sound/openal_sound.h"
 
 int main(int /*argc*/, char** argv) {
   auto sound = std::make_unique<kestal::OpenAlSound>();
   if (!sound->setUpSound()) return 1;
-  kestal::SdlDisplay display(argv[0]);
+  kestal::ProgramDisplay display(argv[0]);
   kestal::setDisplayBackend(&display);
   auto state = std::make_unique<kestal::GameState>();
   const int code = display.run([&] { kestal::runGame(*state, kestal::SOUND_EDITION, *sound); });

@@ -1,0 +1,61 @@
+# The two editions in a browser: each is a script with its WebAssembly module and a page of
+# its own; index.html is the sound edition, silent.html the silent one. The build folder
+# site/ is the whole static site, ready to serve; `cmake --install` copies it.
+set(KESTAL_SITE_DIR ${CMAKE_BINARY_DIR}/site)
+
+function(kestal_web_page program page edition_line other_edition sounds)
+  set(KESTAL_PROGRAM ${program})
+  set(KESTAL_EDITION_LINE "${edition_line}")
+  set(KESTAL_OTHER_EDITION "${other_edition}")
+  set(KESTAL_SOUNDS "${sounds}")
+  configure_file(${KESTAL_WEB_PAGE_DIR}/edition.html.in ${KESTAL_SITE_DIR}/${page} @ONLY)
+endfunction()
+
+# What the page calls in the program (kestal-page.js), plus `extra_functions` and
+# `extra_methods` of the runtime.
+function(kestal_web_edition program extra_functions extra_methods)
+  set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTAL_SITE_DIR})
+  target_link_libraries(${program} PRIVATE kestal_game kestal_web)
+  set(functions _main _malloc _kestal_web_key_down ${extra_functions})
+  set(methods ccall setValue getValue stringToUTF8 lengthBytesUTF8 ${extra_methods})
+  list(JOIN functions "','" functions)
+  list(JOIN methods "','" methods)
+  target_link_options(${program} PRIVATE "-sEXPORTED_FUNCTIONS=['${functions}']"
+                      "-sEXPORTED_RUNTIME_METHODS=['${methods}']")
+  install(FILES ${KESTAL_SITE_DIR}/${program}.js ${KESTAL_SITE_DIR}/${program}.wasm
+          DESTINATION .)
+endfunction()
+
+add_executable(kestal-silent kestal_silent_main.cpp)
+kestal_web_edition(kestal-silent "" "")
+kestal_web_page(kestal-silent silent.html "The silent edition: no sound."
+                "<a href=\"index.html\">Play with sound</a>" "")
+
+add_executable(kestal kestal_main.cpp)
+# The page fetches the effects and writes them into the program's file system; embedding
+# pages and tests may ask OpenAL what plays.
+kestal_web_edition(kestal _alGetSourcei "addRunDependency;removeRunDependency;FS")
+target_link_libraries(kestal PRIVATE kestal_sound)
+target_link_options(kestal PRIVATE -sFORCE_FILESYSTEM=1)
+kestal_web_page(kestal index.html "With sound: switch it on in your browser if it is muted."
+                "<a href=\"silent.html\">Play without sound</a>"
+                "\"Warp.wav\", \"Shield.wav\", \"Laser.wav\", \"Hit.wav\", \"Explosion.wav\"")
+
+foreach(file kestal-page.js kestal-page.css)
+  configure_file(${KESTAL_WEB_PAGE_DIR}/${file} ${KESTAL_SITE_DIR}/${file} COPYONLY)
+endforeach()
+install(FILES ${KESTAL_SITE_DIR}/index.html ${KESTAL_SITE_DIR}/silent.html
+              ${KESTAL_SITE_DIR}/kestal-page.js ${KESTAL_SITE_DIR}/kestal-page.css
+        DESTINATION .)
+
+# The effects are served beside the page, in sound/.
+set(site_sounds "")
+foreach(name Warp Shield Laser Hit Explosion)
+  set(from ${CMAKE_BINARY_DIR}/sound/${name}.wav)
+  set(to ${KESTAL_SITE_DIR}/sound/${name}.wav)
+  add_custom_command(OUTPUT ${to} COMMAND ${CMAKE_COMMAND} -E copy ${from} ${to}
+                     DEPENDS ${from} kestal_sound_files VERBATIM)
+  list(APPEND site_sounds ${to})
+endforeach()
+add_custom_target(kestal_site_sounds ALL DEPENDS ${site_sounds})
+install(FILES ${site_sounds} DESTINATION sound)

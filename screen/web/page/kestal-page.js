@@ -1,0 +1,194 @@
+// The page around the game: the start gesture, the canvas, keys, full screen and the end.
+// The program calls window.kestalPage (see screen/web/web_display.cpp); embedding pages and
+// tests follow document.body.dataset.state: loading, ready, running, ended.
+'use strict';
+
+(function () {
+  const WIDTH = 640;
+  const HEIGHT = 400;
+  // Modifier bits as kestal_web_key_down reads them.
+  const SHIFT = 1, CTRL = 2, ALT = 4, ALT_GRAPH = 8, NUM_LOCK = 16;
+  // Its answer.
+  const SUPPRESS_DEFAULT = 1, TOGGLE_FULL_SCREEN = 2;
+
+  const body = document.body;
+  let options = null;
+  let canvas = null;
+  let context = null;
+  let image = null;  // ImageData over the program's RGBA picture, rebuilt if memory moves
+  let screenOpened = false;
+  let audio = null;
+
+  const element = id => document.getElementById(id);
+  const setState = state => { body.dataset.state = state; };
+  const say = text => { element('message').textContent = text; };
+
+  function toggleFullScreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(() => {});
+    } else if (document.documentElement.requestFullscreen) {
+      document.documentElement.requestFullscreen({navigationUI: 'hide'}).catch(() => {});
+    }
+  }
+
+  function modifiers(event) {
+    const state = name => (event.getModifierState ? event.getModifierState(name) : false);
+    return (event.shiftKey ? SHIFT : 0) | (event.ctrlKey ? CTRL : 0) | (event.altKey ? ALT : 0) |
+           (state('AltGraph') ? ALT_GRAPH : 0) | (state('NumLock') ? NUM_LOCK : 0);
+  }
+
+  function onKeyDown(event) {
+    if (body.dataset.state === 'ready') {
+      // The gesture that starts the program is not a key for the game.
+      event.preventDefault();
+      start();
+      return;
+    }
+    if (body.dataset.state !== 'running') return;
+    const answer = Module.ccall('kestal_web_key_down', 'number',
+                                ['string', 'string', 'number', 'number'],
+                                [event.code || '', event.key || '', modifiers(event),
+                                 event.repeat ? 1 : 0]);
+    if (answer & SUPPRESS_DEFAULT) event.preventDefault();
+    if (answer & TOGGLE_FULL_SCREEN) toggleFullScreen();
+  }
+
+  function onPointerDown(event) {
+    if (body.dataset.state !== 'ready' || event.target.closest('a, button')) return;
+    event.preventDefault();
+    start();
+  }
+
+  // Sound files are served beside the page and put where the program looks for them
+  // (sound/*.wav relative to its working directory). A missing one is left out: the
+  // program warns about it and that effect stays silent, as on the desktop.
+  function loadSounds() {
+    const names = options.sounds || [];
+    if (names.length === 0) return;
+    Module.addRunDependency('sounds');
+    Module.FS.mkdir('/sound');
+    const load = name => fetch('sound/' + name)
+        .then(response => (response.ok ? response.arrayBuffer() : null))
+        .catch(() => null)
+        .then(data => {
+          if (data) Module.FS.writeFile('/sound/' + name, new Uint8Array(data));
+        });
+    Promise.all(names.map(load)).then(() => Module.removeRunDependency('sounds'));
+  }
+
+  function ready() {
+    setState('ready');
+    say('Press a key or click to start');
+  }
+
+  // Runs main() with argv[0] = the program's name; resolves with its exit status.
+  function runMain() {
+    const nameBytes = Module.lengthBytesUTF8(options.program) + 1;
+    const name = Module._malloc(nameBytes);
+    Module.stringToUTF8(options.program, name, nameBytes);
+    const argv = Module._malloc(8);
+    Module.setValue(argv, name, 'i32');
+    Module.setValue(argv + 4, 0, 'i32');
+    return Promise.resolve(
+        Module.ccall('main', 'number', ['number', 'number'], [1, argv], {async: true}));
+  }
+
+  function start() {
+    setState('running');
+    runMain().then(ended, failure => stopped(String(failure)));
+  }
+
+  function ended(code) {
+    if (body.dataset.state === 'ended') return;
+    body.dataset.exitCode = String(code);
+    setState('ended');
+    if (code !== 0 && !screenOpened && options.sounds && options.sounds.length > 0) {
+      say('The sound could not be started in this browser.');
+      element('advice').hidden = false;
+    } else if (code !== 0) {
+      say('The game could not go on (status ' + code + ').');
+    } else {
+      say('The game has ended.');
+    }
+    element('again').hidden = false;
+  }
+
+  function stopped(why) {
+    console.warn('kestal: ' + why);
+    ended(1);
+  }
+
+  window.kestalPage = {
+    // Called by the page before the program's script loads.
+    boot(settings) {
+      options = settings;
+      document.title = options.program;
+      canvas = element('screen');
+      setState('loading');
+      say('Loading…');
+      window.Module = {
+        noInitialRun: true,
+        print: text => console.log(text),
+        printErr: text => console.warn(text),
+        preRun: [loadSounds],
+        onRuntimeInitialized: ready,
+        onAbort: what => stopped('the program stopped: ' + what),
+      };
+      element('full-screen').addEventListener('click', event => {
+        event.currentTarget.blur();
+        toggleFullScreen();
+      });
+      element('again').addEventListener('click', () => window.location.reload());
+      window.addEventListener('keydown', onKeyDown, true);
+      element('stage').addEventListener('pointerdown', onPointerDown);
+    },
+
+    // The program opens its screen: whether a picture can be shown.
+    open() {
+      context = canvas.getContext('2d', {alpha: false});
+      if (!context) return false;
+      screenOpened = true;
+      body.dataset.screen = 'open';
+      return true;
+    },
+
+    // Rows first..last of the program's RGBA picture at `address` changed.
+    present(heap, address, first, last) {
+      if (!image || image.data.buffer !== heap.buffer || image.address !== address) {
+        image = new ImageData(new Uint8ClampedArray(heap.buffer, address, WIDTH * HEIGHT * 4),
+                              WIDTH, HEIGHT);
+        image.address = address;
+      }
+      context.putImageData(image, 0, 0, 0, first, WIDTH, last - first + 1);
+    },
+
+    // The browser's next animation frame stands for the display's vertical blank.
+    nextFrame() {
+      return new Promise(resolve => window.requestAnimationFrame(() => resolve()));
+    },
+
+    hidePointer(hidden) {
+      canvas.classList.toggle('pointer-shown', !hidden);
+    },
+
+    beep() {
+      try {
+        audio = audio || new AudioContext();
+        const tone = audio.createOscillator();
+        const level = audio.createGain();
+        tone.frequency.value = 1000;
+        level.gain.value = 0.2;
+        tone.connect(level).connect(audio.destination);
+        tone.start();
+        tone.stop(audio.currentTime + 0.25);
+      } catch (e) {
+        // No audio on this page: the beep is simply not heard.
+      }
+    },
+
+    close() {
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      body.dataset.screen = 'closed';
+    },
+  };
+})();

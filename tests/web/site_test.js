@@ -1,0 +1,206 @@
+// Both web editions played in headless Chromium, as a player would: the start gesture, the
+// start-up picture against kestal-replay's, the Delay prompt, flying, the pause, the end.
+'use strict';
+
+const assert = require('node:assert');
+const fs = require('node:fs');
+const {test, before, after} = require('node:test');
+const h = require('./harness');
+
+// Where the title, the prompt and the typed number shimmer; where "Play again? (Y/N)" does.
+const DELAY_PROMPT_WAVE = [[0, 0, 248, 32], [0, 46, 152, 62], [160, 46, 224, 62]];
+const PLAY_AGAIN_WAVE = [[0, 0, 88, 15], [96, 0, 136, 15]];
+const BORDER = [300, 24];  // the innermost rectangle of the play-field border
+
+const EDITIONS = [
+  {program: 'kestal-silent', page: 'silent.html', edition: 'silent'},
+  {program: 'kestal', page: 'index.html', edition: 'sound'},
+];
+
+let site, server, browser;
+before(async () => {
+  site = h.installSite(process.env.KESTAL_WEB_BUILD);
+  server = await h.serve(site);
+  browser = await h.launchBrowser();
+});
+after(async () => {
+  if (browser) await browser.close();
+  if (server) await server.close();
+  if (site) fs.rmSync(site, {recursive: true, force: true});
+});
+
+// Opens an edition's page and starts it with Enter, which the game must not see.
+async function started(edition) {
+  const opened = await h.openPage(browser, server.url + edition.page);
+  await h.waitForState(opened.page, 'ready');
+  assert.strictEqual(await opened.page.title(), edition.program);
+  await opened.page.keyboard.press('Enter');
+  await h.waitForState(opened.page, 'running');
+  const startUp = await h.waitForPicture(opened.page, h.replayPicture(edition.edition, '', 2),
+                                         DELAY_PROMPT_WAVE);
+  assert.strictEqual(startUp.pixels, 0, 'start-up screen:' + startUp.example);
+  return opened;
+}
+
+async function expectEnded(opened, message) {
+  await h.waitForState(opened.page, 'ended');
+  const body = await opened.page.evaluate(() => ({code: document.body.dataset.exitCode,
+                                                  text: document.body.innerText}));
+  assert.strictEqual(body.code, '0');
+  assert.match(body.text, message);
+  assert.deepStrictEqual(opened.errors, []);
+}
+
+// The ship: the centre of the pixels whose colours, in the replay's first picture of play,
+// appear around the ship at (200, 200) and nowhere else in the play field.
+function shipColours(png) {
+  return {png, around: [186, 188, 214, 212]};
+}
+async function shipCentre(page, colours) {
+  return page.evaluate(async (png, [l, t, r, b]) => {
+    const pixels = async source => {
+      const c = document.createElement('canvas');
+      c.width = 640;
+      c.height = 400;
+      const context = c.getContext('2d');
+      if (typeof source === 'string') {
+        const image = new Image();
+        image.src = 'data:image/png;base64,' + source;
+        await image.decode();
+        context.drawImage(image, 0, 0);
+        return context.getImageData(0, 0, 640, 400).data;
+      }
+      return source.getContext('2d').getImageData(0, 0, 640, 400).data;
+    };
+    const key = (d, i) => (d[i] << 16) | (d[i + 1] << 8) | d[i + 2];
+    const reference = await pixels(png);
+    const inside = new Set(), outside = new Set();
+    for (let y = 26; y < 373; ++y) {
+      for (let x = 61; x < 578; ++x) {
+        const k = key(reference, 4 * (640 * y + x));
+        if (k === 0) continue;
+        (l <= x && x <= r && t <= y && y <= b ? inside : outside).add(k);
+      }
+    }
+    const ship = new Set([...inside].filter(k => !outside.has(k)));
+    const shown = await pixels(document.getElementById('screen'));
+    let sx = 0, sy = 0, n = 0;
+    for (let y = 26; y < 373; ++y) {
+      for (let x = 61; x < 578; ++x) {
+        if (!ship.has(key(shown, 4 * (640 * y + x)))) continue;
+        sx += x, sy += y, ++n;
+      }
+    }
+    return n < 10 ? null : {x: sx / n, y: sy / n};
+  }, colours.png, colours.around);
+}
+
+const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+async function travelAfter(page, colours, keys) {
+  for (const key of keys) await page.keyboard.press(key);
+  await pause(150);
+  const from = await shipCentre(page, colours);
+  await pause(400);
+  const to = await shipCentre(page, colours);
+  assert.ok(from && to, 'the ship is not to be seen');
+  return {x: to.x - from.x, y: to.y - from.y};
+}
+
+async function waitForBorder(page, colour) {
+  const end = Date.now() + 5000;
+  let shown;
+  do {
+    shown = await h.canvasPixel(page, ...BORDER);
+    if (shown.join() === colour.join()) return;
+    await pause(50);
+  } while (Date.now() < end);
+  assert.deepStrictEqual(shown, colour, 'border colour');
+}
+
+// The border's colour in a replay picture.
+async function borderIn(page, png) {
+  return page.evaluate(async (source, [x, y]) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + source;
+    await image.decode();
+    const c = document.createElement('canvas');
+    c.width = 640;
+    c.height = 400;
+    c.getContext('2d').drawImage(image, 0, 0);
+    return Array.from(c.getContext('2d').getImageData(x, y, 1, 1).data.slice(0, 3));
+  }, png, BORDER);
+}
+
+// Sources of the sound edition's OpenAL that are playing in a loop: the laser's, when any.
+async function loopingSources(page) {
+  return page.evaluate(() => {
+    const AL_LOOPING = 0x1007, AL_SOURCE_STATE = 0x1010, AL_PLAYING = 0x1012;
+    const value = Module._malloc(4);
+    const query = (id, what) => {
+      Module.setValue(value, 0, 'i32');
+      Module._alGetSourcei(id, what, value);
+      return Module.getValue(value, 'i32');
+    };
+    const found = [];
+    for (let id = 1; id <= 32; ++id) {
+      if (query(id, AL_SOURCE_STATE) === AL_PLAYING && query(id, AL_LOOPING) === 1) found.push(id);
+    }
+    return found;
+  });
+}
+
+for (const edition of EDITIONS) {
+  test(`${edition.program}: the Delay prompt echoes, and Escape there ends the program`, async () => {
+    const opened = await started(edition);
+    for (const key of ['-', '7', 'Backspace', '5']) await opened.page.keyboard.press(key);
+    const echoed = await h.waitForPicture(
+        opened.page, h.replayPicture(edition.edition, '1 -\n1 7\n1 Backspace\n1 5\n', 10),
+        DELAY_PROMPT_WAVE);
+    assert.strictEqual(echoed.pixels, 0, 'the typed delay:' + echoed.example);
+    await opened.page.keyboard.press('Escape');
+    await expectEnded(opened, /The game has ended/);
+    await opened.page.close();
+  });
+
+  test(`${edition.program}: arrows fly the ship, "p" pauses, Escape and "n" end the game`, async () => {
+    const opened = await started(edition);
+    const page = opened.page;
+    const playPicture = h.replayPicture(edition.edition, '1 Enter\n', 30);
+    const colours = shipColours(playPicture);
+    await page.keyboard.press('Enter');
+    await waitForBorder(page, await borderIn(page, playPicture));
+
+    assert.ok((await travelAfter(page, colours, ['ArrowRight'])).x > 8, 'Right thrusts right');
+    assert.ok((await travelAfter(page, colours, ['ArrowLeft', 'ArrowLeft'])).x < -8, 'Left');
+    assert.ok((await travelAfter(page, colours, ['ArrowDown'])).y > 8, 'Down thrusts down');
+
+    if (edition.edition === 'sound') {
+      assert.deepStrictEqual(await loopingSources(page), [], 'no laser before Space');
+      await page.keyboard.down(' ');
+      let during = [];
+      for (let i = 0; i < 15; ++i) {  // held: the keyboard repeats
+        await pause(30);
+        await page.keyboard.down(' ');
+        if (i === 10) during = await loopingSources(page);
+      }
+      await page.keyboard.up(' ');
+      assert.strictEqual(during.length, 1, 'the laser plays while Space is held');
+      await pause(300);
+      assert.deepStrictEqual(await loopingSources(page), [], 'and stops after');
+    }
+
+    await page.keyboard.press('p');
+    await waitForBorder(page, await borderIn(page, h.replayPicture(edition.edition, '1 Enter\n10 p\n', 90)));
+    await page.keyboard.press('x');
+    await waitForBorder(page, await borderIn(page, playPicture));
+
+    await page.keyboard.press('Escape');
+    const question = await h.waitForPicture(
+        page, h.replayPicture(edition.edition, '1 Enter\n40 Escape\n', 50), PLAY_AGAIN_WAVE);
+    assert.strictEqual(question.pixels, 0, '"Play again? (Y/N)":' + question.example);
+    await page.keyboard.press('n');
+    await expectEnded(opened, /The game has ended/);
+    await page.close();
+  });
+}
