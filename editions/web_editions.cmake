@@ -22,8 +22,13 @@ function(kestal_web_edition program extra_functions extra_methods)
   list(JOIN methods "','" methods)
   target_link_options(${program} PRIVATE "-sEXPORTED_FUNCTIONS=['${functions}']"
                       "-sEXPORTED_RUNTIME_METHODS=['${methods}']")
-  install(FILES ${KESTAL_SITE_DIR}/${program}.js ${KESTAL_SITE_DIR}/${program}.wasm
-          DESTINATION .)
+endfunction()
+
+# The page's own files, beside the programs.
+function(kestal_web_page_files)
+  foreach(file kestal-page.js kestal-page.css)
+    configure_file(${KESTAL_WEB_PAGE_DIR}/${file} ${KESTAL_SITE_DIR}/${file} COPYONLY)
+  endforeach()
 endfunction()
 
 add_executable(kestal-silent kestal_silent_main.cpp)
@@ -41,10 +46,10 @@ kestal_web_page(kestal index.html "With sound: switch it on in your browser if i
                 "<a href=\"silent.html\">Play without sound</a>"
                 "\"Warp.wav\", \"Shield.wav\", \"Laser.wav\", \"Hit.wav\", \"Explosion.wav\"")
 
-foreach(file kestal-page.js kestal-page.css)
-  configure_file(${KESTAL_WEB_PAGE_DIR}/${file} ${KESTAL_SITE_DIR}/${file} COPYONLY)
-endforeach()
-install(FILES ${KESTAL_SITE_DIR}/index.html ${KESTAL_SITE_DIR}/silent.html
+kestal_web_page_files()
+install(FILES ${KESTAL_SITE_DIR}/kestal.js ${KESTAL_SITE_DIR}/kestal.wasm
+              ${KESTAL_SITE_DIR}/kestal-silent.js ${KESTAL_SITE_DIR}/kestal-silent.wasm
+              ${KESTAL_SITE_DIR}/index.html ${KESTAL_SITE_DIR}/silent.html
               ${KESTAL_SITE_DIR}/kestal-page.js ${KESTAL_SITE_DIR}/kestal-page.css
         DESTINATION .)
 

@@ -4,40 +4,12 @@
 
 const {execFileSync} = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
+const {serve} = require('../../tools/site/serve');
 
 const CHROMIUM = process.env.KESTAL_CHROMIUM || '/usr/bin/chromium';
-
-const TYPES = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.wav': 'audio/wav', '.png': 'image/png',
-};
-
-// A plain static server, as any web server would serve the site: no special headers.
-// Counts the bytes it sent, by path.
-function serve(root) {
-  const sent = new Map();
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, name.endsWith('/') ? name + 'index.html' : name);
-    if (!file.startsWith(root) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-      response.writeHead(404).end();
-      return;
-    }
-    const body = fs.readFileSync(file);
-    sent.set(name, (sent.get(name) || 0) + body.length);
-    response.writeHead(200, {'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream'});
-    response.end(body);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
-    url: `http://127.0.0.1:${server.address().port}/`,
-    sent,
-    close: () => new Promise(done => server.close(done)),
-  })));
-}
 
 // The site as `cmake --install` writes it, in a fresh folder.
 function installSite(webBuild) {

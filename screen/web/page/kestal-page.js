@@ -18,6 +18,8 @@
   let image = null;  // ImageData over the program's RGBA picture, rebuilt if memory moves
   let screenOpened = false;
   let audio = null;
+  // Milliseconds since navigation: program loaded, started, first picture shown.
+  const timing = {ready: null, started: null, firstFrame: null};
 
   const element = id => document.getElementById(id);
   const setState = state => { body.dataset.state = state; };
@@ -77,6 +79,7 @@
   }
 
   function ready() {
+    timing.ready = performance.now();
     setState('ready');
     say('Press a key or click to start');
   }
@@ -94,6 +97,7 @@
   }
 
   function start() {
+    timing.started = performance.now();
     setState('running');
     runMain().then(ended, failure => stopped(String(failure)));
   }
@@ -119,6 +123,8 @@
   }
 
   window.kestalPage = {
+    timing,
+
     // Called by the page before the program's script loads.
     boot(settings) {
       options = settings;
@@ -160,6 +166,7 @@
         image.address = address;
       }
       context.putImageData(image, 0, 0, 0, first, WIDTH, last - first + 1);
+      if (timing.firstFrame === null) timing.firstFrame = performance.now();
     },
 
     // The browser's next animation frame stands for the display's vertical blank.

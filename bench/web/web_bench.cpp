@@ -1,0 +1,63 @@
+// The game's work per frame and the presentation of a frame, timed inside a browser, where
+// the WebAssembly build runs with the same Asyncify instrumentation as the editions. Prints
+// one line per measure: "web-bench NAME median-ms runs". One refresh at 60 Hz is 16.7 ms.
+#include <emscripten.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "bench/game_fixture.h"
+#include "screen/web/web_picture.h"
+
+namespace {
+
+// The page's presentation, as the editions use it (kestal-page.js).
+EM_JS(int, benchPageOpen, (), { return kestalPage.open() ? 1 : 0; });
+EM_JS(void, benchPagePresent, (const void* rgba, int first, int last),
+      { kestalPage.present(HEAPU8, rgba, first, last); });
+
+// Timer resolution in a browser is coarse (0.1 ms or worse without cross-origin isolation):
+// each sample times a batch and reports the time of one run.
+template <typename Work>
+double medianMs(int samples, int batch, Work&& work) {
+  std::vector<double> times;
+  for (int i = 0; i < samples; ++i) {
+    const double start = emscripten_get_now();
+    for (int j = 0; j < batch; ++j) work();
+    times.push_back((emscripten_get_now() - start) / batch);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+void report(const char* name, double ms, int runs) {
+  std::printf("web-bench %s %.4f %d\n", name, ms, runs);
+}
+
+}  // namespace
+
+int main() {
+  using namespace kestal;
+  {
+    GameFixture level;
+    level.startLevel11();
+    report("frame_of_play_level11", medianMs(41, 20, [&] { level.frameOfLevel11(); }), 820);
+  }
+  {
+    GameFixture victory;
+    report("final_victory_pass", medianMs(21, 1, [&] { finalVictoryPass(victory.s); }), 21);
+  }
+  if (benchPageOpen() != 0) {
+    // Every row changed, as after showWorkPage: the palette conversion and canvas update.
+    static WebPicture picture;
+    const auto present = [] {
+      showWorkPage();
+      const WebPicture::ChangedRows rows = picture.update();
+      benchPagePresent(picture.rgba(), rows.first, rows.last);
+    };
+    report("present_frame", medianMs(41, 10, present), 410);
+  }
+  std::printf("web-bench done\n");
+  return 0;
+}
