@@ -1,39 +1,19 @@
-// Keyboard and window events of the screen window, turned into key queue entries the way a
-// PC keyboard reports them: characters in code page 437, other keys (and anything held with
-// Alt) as BIOS extended codes, the close request as CLOSE_KEY.
+// Keyboard and window events of the screen window, turned into key queue entries: SDL's
+// keys and modifiers are mapped to the shared PC key table, and the event stream decides
+// whether the text SDL sends after a key-down counts.
 #pragma once
 
 #include <SDL.h>
 
-#include <array>
-#include <cstddef>
 #include <optional>
 
-#include "screen/sdl/sdl_text.h"
+#include "screen/keys/key_down.h"
+#include "screen/keys/key_events.h"
 
 namespace kestal {
 
-// What one key-down means on its own, before any text event that follows it.
-struct KeyDownMeaning {
-  int entry = -1;                 // key queue entry, or -1 for none
-  bool swallowsText = false;      // the text SDL sends for this key is not a character here
-  bool toggleFullScreen = false;  // Alt+Enter
-  // Right Alt alone with a key that types: on many layouts that is AltGr, which types a
-  // character of its own instead (the text that follows tells).
-  bool mayBeAltGr = false;
-};
+// The table's meaning of an SDL key-down.
 KeyDownMeaning translateKeyDown(const SDL_Keysym& key);
-
-// The entries and window actions one event gives.
-struct KeyEvents {
-  std::array<int, TYPED_TEXT_CAPACITY> entries{};
-  std::size_t count = 0;
-  bool toggleFullScreen = false;
-
-  void add(int entry) {
-    if (count < entries.size()) entries[count++] = entry;
-  }
-};
 
 // Follows the event stream: SDL sends a key-down and then, for a key that types, a text
 // event; whether that text counts depends on the key-down before it.
@@ -47,7 +27,7 @@ class KeyTranslator {
  private:
   struct PendingRightAlt {
     int altEntry;
-    SDL_Keycode symbol;  // what the key types on its own
+    char32_t symbol;  // what the key types on its own
     bool shifted;
   };
   void settleRightAlt(const char* utf8, KeyEvents& result);

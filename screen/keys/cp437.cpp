@@ -1,4 +1,4 @@
-#include "screen/sdl/sdl_text.h"
+#include "screen/keys/cp437.h"
 
 namespace kestal {
 namespace {
@@ -29,9 +29,9 @@ bool isContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-// Decodes one character at `text`, advancing it; INVALID (one byte consumed) for a
-// malformed, overlong or surrogate sequence.
-char32_t nextCharacter(const unsigned char*& text) {
+// Decodes one character at `text` (before `end`), advancing it; INVALID (one byte consumed)
+// for a malformed, overlong, surrogate or cut-off sequence.
+char32_t nextCharacter(const unsigned char*& text, const unsigned char* end) {
   const unsigned char lead = *text++;
   if (lead < 0x80) return lead;
   int length = 0;
@@ -48,7 +48,7 @@ char32_t nextCharacter(const unsigned char*& text) {
   }
   const unsigned char* cursor = text;
   for (int i = 1; i < length; ++i) {
-    if (!isContinuation(*cursor)) return INVALID;  // also stops at the terminating zero
+    if (cursor == end || !isContinuation(*cursor)) return INVALID;
     value = (value << 6) | (*cursor++ & 0x3F);
   }
   if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
@@ -69,11 +69,12 @@ int cp437FromUnicode(char32_t character) {
   return -1;
 }
 
-Cp437Text<TYPED_TEXT_CAPACITY> cp437FromUtf8(const char* utf8) {
+Cp437Text<TYPED_TEXT_CAPACITY> cp437FromUtf8(std::string_view utf8) {
   Cp437Text<TYPED_TEXT_CAPACITY> result;
-  const auto* text = reinterpret_cast<const unsigned char*>(utf8);
-  while (*text != 0 && result.size < result.bytes.size()) {
-    const int byte = cp437FromUnicode(nextCharacter(text));
+  const auto* text = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto* end = text + utf8.size();
+  while (text != end && result.size < result.bytes.size()) {
+    const int byte = cp437FromUnicode(nextCharacter(text, end));
     if (byte >= 0) result.bytes[result.size++] = static_cast<unsigned char>(byte);
   }
   return result;

@@ -1,8 +1,9 @@
-// Characters typed into the window arrive as UTF-8; the game's text is code page 437.
+// Characters typed on any platform arrive as UTF-8; the game's text is code page 437.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 namespace kestal {
 
@@ -18,7 +19,9 @@ struct Cp437Text {
   std::array<unsigned char, Capacity> bytes{};
   std::size_t size = 0;
 };
-inline constexpr std::size_t TYPED_TEXT_CAPACITY = 32;  // SDL's text event size
-Cp437Text<TYPED_TEXT_CAPACITY> cp437FromUtf8(const char* utf8);
+// The most text one key event carries: SDL's text event and the browser's key field both
+// hold 32 bytes.
+inline constexpr std::size_t TYPED_TEXT_CAPACITY = 32;
+Cp437Text<TYPED_TEXT_CAPACITY> cp437FromUtf8(std::string_view utf8);
 
 }  // namespace kestal
