@@ -14,43 +14,11 @@ constexpr int ext(int k) {
   return extendedKey(k);
 }
 
-DomKeyDown press(std::string_view code, std::string_view key) {
-  DomKeyDown keyDown;
-  keyDown.code = code;
-  keyDown.key = key;
-  return keyDown;
-}
-DomKeyDown withShift(DomKeyDown keyDown) {
-  keyDown.shift = true;
-  return keyDown;
-}
-DomKeyDown withCtrl(DomKeyDown keyDown) {
-  keyDown.ctrl = true;
-  return keyDown;
-}
-DomKeyDown withAlt(DomKeyDown keyDown) {
-  keyDown.alt = true;
-  return keyDown;
-}
-// AltGr as a Windows browser reports it.
-DomKeyDown withAltGr(DomKeyDown keyDown) {
-  keyDown.altGraph = keyDown.ctrl = keyDown.alt = true;
-  return keyDown;
-}
-DomKeyDown withNumLock(DomKeyDown keyDown) {
-  keyDown.numLock = true;
-  return keyDown;
-}
-DomKeyDown repeated(DomKeyDown keyDown) {
-  keyDown.repeat = true;
-  return keyDown;
-}
-
-std::vector<int> entriesOf(const DomKeyDown& keyDown) {
-  const KeyEvents events = translateDomKeyDown(keyDown).events;
-  return std::vector<int>(events.entries.begin(), events.entries.begin() + events.count);
-}
 using Entries = std::vector<int>;
+Entries entriesOf(const DomKeyDown& keyDown) {
+  const KeyEvents events = translateDomKeyDown(keyDown).events;
+  return Entries(events.entries.begin(), events.entries.begin() + events.count);
+}
 
 TEST(DomKeys, CodesNameThePhysicalKeys) {
   EXPECT_EQ(pcKeyOfDomCode("KeyA"), PcKey::A);
@@ -70,63 +38,64 @@ TEST(DomKeys, CodesNameThePhysicalKeys) {
 }
 
 TEST(DomKeys, ModifierColumnsFollowTheBiosTable) {
-  EXPECT_EQ(entriesOf(withShift(press("ArrowUp", "ArrowUp"))), Entries{ext(72)});
-  EXPECT_EQ(entriesOf(withCtrl(press("ArrowUp", "ArrowUp"))), Entries{ext(141)});
-  EXPECT_EQ(entriesOf(withAlt(press("ArrowUp", "ArrowUp"))), Entries{ext(152)});
-  EXPECT_EQ(entriesOf(withShift(press("F1", "F1"))), Entries{ext(84)});
-  EXPECT_EQ(entriesOf(withCtrl(withAlt(press("F1", "F1")))), Entries{ext(104)});
-  EXPECT_EQ(entriesOf(withAlt(press("F4", "F4"))), Entries{CLOSE_KEY});
-  EXPECT_EQ(entriesOf(withAlt(press("KeyQ", "q"))), Entries{ext(16)});
-  EXPECT_EQ(entriesOf(withAlt(press("Equal", "="))), Entries{ext(131)});
+  EXPECT_EQ(entriesOf({.code = "ArrowUp", .key = "ArrowUp", .shift = true}), Entries{ext(72)});
+  EXPECT_EQ(entriesOf({.code = "ArrowUp", .key = "ArrowUp", .ctrl = true}), Entries{ext(141)});
+  EXPECT_EQ(entriesOf({.code = "ArrowUp", .key = "ArrowUp", .alt = true}), Entries{ext(152)});
+  EXPECT_EQ(entriesOf({.code = "F1", .key = "F1", .shift = true}), Entries{ext(84)});
+  EXPECT_EQ(entriesOf({.code = "F1", .key = "F1", .ctrl = true, .alt = true}), Entries{ext(104)});
+  EXPECT_EQ(entriesOf({.code = "F4", .key = "F4", .alt = true}), Entries{CLOSE_KEY});
+  EXPECT_EQ(entriesOf({.code = "KeyQ", .key = "q", .alt = true}), Entries{ext(16)});
+  EXPECT_EQ(entriesOf({.code = "Equal", .key = "=", .alt = true}), Entries{ext(131)});
   // Alt goes by the key's place (a French A, a Mac's Option character).
-  EXPECT_EQ(entriesOf(withAlt(press("KeyQ", "a"))), Entries{ext(16)});
-  EXPECT_EQ(entriesOf(withAlt(press("KeyQ", "\xC5\x93"))), Entries{ext(16)});
+  EXPECT_EQ(entriesOf({.code = "KeyQ", .key = "a", .alt = true}), Entries{ext(16)});
+  EXPECT_EQ(entriesOf({.code = "KeyQ", .key = "\xC5\x93", .alt = true}), Entries{ext(16)});
 }
 
 TEST(DomKeys, CtrlWithALetterIsAControlCharacter) {
-  EXPECT_EQ(entriesOf(withCtrl(press("KeyC", "c"))), Entries{3});
-  EXPECT_EQ(entriesOf(withShift(withCtrl(press("KeyC", "C")))), Entries{3});
-  EXPECT_EQ(entriesOf(withCtrl(press("KeyQ", "a"))), Entries{1});  // the layout's letter
-  EXPECT_EQ(entriesOf(withCtrl(press("BracketLeft", "["))), Entries{27});
-  EXPECT_EQ(entriesOf(withCtrl(press("Enter", "Enter"))), Entries{10});
+  EXPECT_EQ(entriesOf({.code = "KeyC", .key = "c", .ctrl = true}), Entries{3});
+  EXPECT_EQ(entriesOf({.code = "KeyC", .key = "C", .shift = true, .ctrl = true}), Entries{3});
+  EXPECT_EQ(entriesOf({.code = "KeyQ", .key = "a", .ctrl = true}), Entries{1});  // layout's
+  EXPECT_EQ(entriesOf({.code = "BracketLeft", .key = "[", .ctrl = true}), Entries{27});
+  EXPECT_EQ(entriesOf({.code = "Enter", .key = "Enter", .ctrl = true}), Entries{10});
 }
 
 TEST(DomKeys, KeypadEditsWithNumLockOffAndTypesWithItOn) {
-  EXPECT_EQ(entriesOf(press("Numpad8", "ArrowUp")), Entries{ext(72)});
-  EXPECT_EQ(entriesOf(press("NumpadDecimal", "Delete")), Entries{ext(83)});
-  EXPECT_EQ(entriesOf(withNumLock(press("Numpad8", "8"))), Entries{'8'});
-  EXPECT_EQ(entriesOf(withNumLock(press("NumpadDecimal", ","))), Entries{','});
-  EXPECT_EQ(entriesOf(withNumLock(press("NumpadAdd", "+"))), Entries{'+'});
-  EXPECT_EQ(entriesOf(withCtrl(withNumLock(press("NumpadAdd", "+")))), Entries{ext(144)});
-  EXPECT_EQ(entriesOf(press("NumpadEnter", "Enter")), Entries{13});
+  EXPECT_EQ(entriesOf({.code = "Numpad8", .key = "ArrowUp"}), Entries{ext(72)});
+  EXPECT_EQ(entriesOf({.code = "NumpadDecimal", .key = "Delete"}), Entries{ext(83)});
+  EXPECT_EQ(entriesOf({.code = "Numpad8", .key = "8", .numLock = true}), Entries{'8'});
+  EXPECT_EQ(entriesOf({.code = "NumpadDecimal", .key = ",", .numLock = true}), Entries{','});
+  EXPECT_EQ(entriesOf({.code = "NumpadAdd", .key = "+", .numLock = true}), Entries{'+'});
+  EXPECT_EQ(entriesOf({.code = "NumpadAdd", .key = "+", .ctrl = true, .numLock = true}),
+            Entries{ext(144)});
+  EXPECT_EQ(entriesOf({.code = "NumpadEnter", .key = "Enter"}), Entries{13});
   // Alt with the keypad composes a character on a PC: nothing of its own.
-  EXPECT_EQ(entriesOf(withAlt(withNumLock(press("Numpad8", "8")))), Entries{});
+  EXPECT_EQ(entriesOf({.code = "Numpad8", .key = "8", .alt = true, .numLock = true}), Entries{});
 }
 
 TEST(DomKeys, CharactersComeFromTheKeyInCodePage437) {
-  EXPECT_EQ(entriesOf(withShift(press("KeyP", "P"))), Entries{'P'});
-  EXPECT_EQ(entriesOf(press("KeyE", "\xC3\xA9")), Entries{0x82});  // e acute
-  EXPECT_EQ(entriesOf(press("KeyE", "\xE2\x82\xAC")), Entries{});  // euro
-  EXPECT_EQ(entriesOf(press("BracketLeft", "Dead")), Entries{});   // an accent to come
-  EXPECT_EQ(entriesOf(press("KeyA", "Unidentified")), Entries{});
-  // AltGr types what the layout puts there; typing nothing, it is the Right Alt key.
-  EXPECT_EQ(entriesOf(withAltGr(press("KeyQ", "@"))), Entries{'@'});
-  EXPECT_EQ(entriesOf(withAltGr(press("KeyE", "\xE2\x82\xAC"))), Entries{});
-  EXPECT_EQ(entriesOf(withAltGr(press("KeyE", "Dead"))), Entries{ext(18)});
-  DomKeyDown linuxAltGr = press("KeyE", "Dead");  // without Ctrl and Alt
-  linuxAltGr.altGraph = true;
-  EXPECT_EQ(entriesOf(linuxAltGr), Entries{ext(18)});
+  EXPECT_EQ(entriesOf({.code = "KeyP", .key = "P", .shift = true}), Entries{'P'});
+  EXPECT_EQ(entriesOf({.code = "KeyE", .key = "\xC3\xA9"}), Entries{0x82});  // e acute
+  EXPECT_EQ(entriesOf({.code = "KeyE", .key = "\xE2\x82\xAC"}), Entries{});  // euro
+  EXPECT_EQ(entriesOf({.code = "BracketLeft", .key = "Dead"}), Entries{});   // accent to come
+  EXPECT_EQ(entriesOf({.code = "KeyA", .key = "Unidentified"}), Entries{});
+  // AltGr types what the layout puts there (a Windows browser adds Ctrl and Alt); typing
+  // nothing, it is the Right Alt key.
+  EXPECT_EQ(entriesOf({.code = "KeyQ", .key = "@", .ctrl = true, .alt = true, .altGraph = true}),
+            Entries{'@'});
+  EXPECT_EQ(entriesOf({.code = "KeyE", .key = "\xE2\x82\xAC", .altGraph = true}), Entries{});
+  EXPECT_EQ(entriesOf({.code = "KeyE", .key = "Dead", .altGraph = true}), Entries{ext(18)});
   // Held keys: every repeat is a code again.
-  EXPECT_EQ(entriesOf(repeated(press("ArrowUp", "ArrowUp"))), Entries{ext(72)});
-  EXPECT_EQ(entriesOf(repeated(press("KeyA", "a"))), Entries{'a'});
+  EXPECT_EQ(entriesOf({.code = "ArrowUp", .key = "ArrowUp", .repeat = true}), Entries{ext(72)});
+  EXPECT_EQ(entriesOf({.code = "KeyA", .key = "a", .repeat = true}), Entries{'a'});
 }
 
 TEST(DomKeys, AltEnterTogglesOncePerPress) {
-  const DomKeyResult press1 = translateDomKeyDown(withAlt(press("Enter", "Enter")));
-  EXPECT_TRUE(press1.events.toggleFullScreen);
-  EXPECT_EQ(press1.events.count, 0u);
-  EXPECT_TRUE(press1.preventDefault);
-  const DomKeyResult held = translateDomKeyDown(repeated(withAlt(press("Enter", "Enter"))));
+  const DomKeyResult first = translateDomKeyDown({.code = "Enter", .key = "Enter", .alt = true});
+  EXPECT_TRUE(first.events.toggleFullScreen);
+  EXPECT_EQ(first.events.count, 0u);
+  EXPECT_TRUE(first.preventDefault);
+  const DomKeyResult held =
+      translateDomKeyDown({.code = "Enter", .key = "Enter", .alt = true, .repeat = true});
   EXPECT_FALSE(held.events.toggleFullScreen);
   EXPECT_TRUE(held.preventDefault);
 }
@@ -135,18 +104,18 @@ TEST(DomKeys, ThePageKeepsOnlyKeysTheGameHasNoUseFor) {
   auto suppressed = [](const DomKeyDown& keyDown) {
     return translateDomKeyDown(keyDown).preventDefault;
   };
-  EXPECT_TRUE(suppressed(press("KeyP", "p")));
-  EXPECT_TRUE(suppressed(withCtrl(press("KeyR", "r"))));
-  EXPECT_TRUE(suppressed(press("F5", "F5")));
+  EXPECT_TRUE(suppressed({.code = "KeyP", .key = "p"}));
+  EXPECT_TRUE(suppressed({.code = "KeyR", .key = "r", .ctrl = true}));
+  EXPECT_TRUE(suppressed({.code = "F5", .key = "F5"}));
   // Keys that scroll or leave the page, even when the game gets nothing from them.
-  EXPECT_TRUE(suppressed(withAlt(press("Space", " "))));
-  EXPECT_TRUE(suppressed(withAlt(press("ArrowDown", "ArrowDown"))));
-  EXPECT_TRUE(suppressed(press("Tab", "Tab")));
-  EXPECT_TRUE(suppressed(press("Escape", "Escape")));
-  EXPECT_FALSE(suppressed(press("ShiftLeft", "Shift")));
-  EXPECT_FALSE(suppressed(press("KeyE", "\xE2\x82\xAC")));
-  EXPECT_FALSE(suppressed(press("F13", "F13")));
-  EXPECT_FALSE(suppressed(withAlt(withNumLock(press("Numpad8", "8")))));
+  EXPECT_TRUE(suppressed({.code = "Space", .key = " ", .alt = true}));
+  EXPECT_TRUE(suppressed({.code = "ArrowDown", .key = "ArrowDown", .alt = true}));
+  EXPECT_TRUE(suppressed({.code = "Tab", .key = "Tab"}));
+  EXPECT_TRUE(suppressed({.code = "Escape", .key = "Escape"}));
+  EXPECT_FALSE(suppressed({.code = "ShiftLeft", .key = "Shift", .shift = true}));
+  EXPECT_FALSE(suppressed({.code = "KeyE", .key = "\xE2\x82\xAC"}));
+  EXPECT_FALSE(suppressed({.code = "F13", .key = "F13"}));
+  EXPECT_FALSE(suppressed({.code = "Numpad8", .key = "8", .alt = true, .numLock = true}));
 }
 
 }  // namespace
