@@ -1,13 +1,13 @@
 // Number <-> text conversions and the saturating integer conversions.
 #include "screen/numbers.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <cstdio>
+#include <cstdlib>
 
 namespace kestal {
 namespace {
@@ -55,45 +55,17 @@ std::size_t skipDigits(std::string_view text, std::size_t at) {
   return at;
 }
 
-// Decimal power of the leading non-zero digit of a mantissa (digits, optional point), or
-// nothing useful when all digits are zero.
-long long leadingPower(std::string_view mantissa) {
-  const std::size_t point = mantissa.find('.');
-  const std::size_t integerDigits = point == std::string_view::npos ? mantissa.size() : point;
-  for (std::size_t i = 0; i < mantissa.size(); ++i) {
-    if (mantissa[i] == '.' || mantissa[i] == '0') continue;
-    return i < integerDigits ? static_cast<long long>(integerDigits - i - 1)
-                             : -static_cast<long long>(i - integerDigits);
-  }
-  return 0;
-}
-
-long long saturatedExponent(std::string_view exponent) {
-  bool negative = false;
-  std::size_t at = 0;
-  if (at < exponent.size() && (exponent[at] == '+' || exponent[at] == '-')) {
-    negative = exponent[at++] == '-';
-  }
-  long long value = 0;
-  for (; at < exponent.size(); ++at)
-    value = std::min(value * 10 + (exponent[at] - '0'), 1000000000LL);
-  return negative ? -value : value;
-}
-
-double parseDecimal(std::string_view text) {
-  std::size_t at = 0;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  const std::size_t mantissaStart = at;
-  at = skipDigits(text, at);
-  std::size_t digitCount = at - mantissaStart;
+// The length of the decimal literal at the start of `text` (digits with an optional point,
+// then an optional exponent), or 0 when it has no digit.
+std::size_t decimalLiteralLength(std::string_view text) {
+  std::size_t at = skipDigits(text, 0);
+  std::size_t digitCount = at;
   if (at < text.size() && text[at] == '.') {
     const std::size_t fractionStart = at + 1;
     at = skipDigits(text, fractionStart);
     digitCount += at - fractionStart;
   }
   if (digitCount == 0) return 0;
-  const std::size_t mantissaEnd = at;
   if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
     std::size_t exponentDigits = at + 1;
     if (exponentDigits < text.size() &&
@@ -103,18 +75,24 @@ double parseDecimal(std::string_view text) {
     const std::size_t exponentEnd = skipDigits(text, exponentDigits);
     if (exponentEnd > exponentDigits) at = exponentEnd;  // an exponent without digits is not read
   }
+  return at;
+}
 
-  const std::string_view literal = text.substr(mantissaStart, at - mantissaStart);
-  double value = 0;
-  const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value,
-                                      std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    const std::string_view mantissa = text.substr(mantissaStart, mantissaEnd - mantissaStart);
-    const long long exponent =
-        at > mantissaEnd ? saturatedExponent(text.substr(mantissaEnd + 1, at - mantissaEnd - 1))
-                         : 0;
-    value = leadingPower(mantissa) + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+double parseDecimal(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
   }
+  const std::size_t length = decimalLiteralLength(text);
+  if (length == 0) return 0;
+  // strtod needs a terminated string, and must see only the literal checked above: never a
+  // hexadecimal form, "inf" or "nan". It rounds correctly however long the literal is, and
+  // gives infinity or zero (or a subnormal) beyond the range, so errno can be ignored. The
+  // game never changes the C locale, so the decimal point is ".". Only the Delay prompt
+  // reads numbers, with 8 characters at most: the copy stays in the string's own buffer.
+  const std::string literal(text.substr(0, length));
+  const double value = std::strtod(literal.c_str(), nullptr);
   return negative ? -value : value;
 }
 
@@ -135,16 +113,16 @@ double parseNumber(std::string_view text) {
 
 std::string formatNumber(double value) {
   std::array<char, 40> buffer{};
-  char* const first = buffer.data();
-  char* const last = buffer.data() + buffer.size();
-  std::to_chars_result result{};
   if (value == std::trunc(value) && std::fabs(value) < WHOLE_NUMBER_LIMIT) {
     // Also turns negative zero into "0".
-    result = std::to_chars(first, last, static_cast<std::int64_t>(value));
-  } else {
-    result = std::to_chars(first, last, value, std::chars_format::general, 16);
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                      static_cast<std::int64_t>(value));
+    return std::string(buffer.data(), result.ptr);
   }
-  return std::string(first, result.ptr);
+  // printf's general form with a precision is exactly what the C++ library's general form
+  // gives, and every C library rounds it correctly.
+  const int length = std::snprintf(buffer.data(), buffer.size(), "%.16g", value);
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
 int nint(double value) {

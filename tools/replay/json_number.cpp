@@ -5,36 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/replay/shortest_digits.h"
+
 namespace kestal::replay {
 namespace {
-
-// A double's shortest round-trip digits: |value| = d1.d2d3... * 10^exponent.
-struct ShortestDigits {
-  bool negative = false;
-  char digits[24] = {};
-  int count = 0;
-  int exponent = 0;  // of the first digit
-};
-
-ShortestDigits shortestDigits(double value) {
-  // Scientific form always gives one digit before the point, so the fields are easy to
-  // pick apart; without a precision argument the digits are the shortest round trip.
-  char text[40];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific);
-  ShortestDigits parsed;
-  const char* p = text;
-  if (*p == '-') {
-    parsed.negative = true;
-    ++p;
-  }
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') parsed.digits[parsed.count++] = *p;
-  }
-  ++p;
-  if (*p == '+') ++p;
-  std::from_chars(p, result.ptr, parsed.exponent);
-  return parsed;
-}
 
 char* appendZeros(char* out, int count) {
   for (int i = 0; i < count; ++i) *out++ = '0';
