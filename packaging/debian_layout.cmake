@@ -1,0 +1,7 @@
+# Initial cache for the build of the Debian package (cmake -C): where Debian puts games.
+set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "")
+set(CMAKE_INSTALL_BINDIR games CACHE PATH "")
+set(KESTAL_INSTALL_GAMEDATADIR share/games/kestal CACHE STRING "")
+set(CMAKE_BUILD_TYPE Release CACHE STRING "")
+set(KESTAL_TESTS OFF CACHE BOOL "")
+set(KESTAL_BENCH OFF CACHE BOOL "")
