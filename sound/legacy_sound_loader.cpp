@@ -1,17 +1,14 @@
 #include "sound/legacy_sound_loader.h"
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <bit>
 #include <cctype>
+#include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <utility>
+
+#include "sound/legacy_sound_stream.h"
 
 namespace kestal {
 namespace {
@@ -22,125 +19,15 @@ static_assert(std::endian::native == std::endian::little);
 
 using Error = SoundLoadError;
 
-struct FreeBlock {
-  void operator()(unsigned char* block) const { std::free(block); }
-};
-using Block = std::unique_ptr<unsigned char[], FreeBlock>;
-
 constexpr std::uint32_t tag(const char (&name)[5]) {
   return static_cast<std::uint32_t>(name[0]) << 24 | static_cast<std::uint32_t>(name[1]) << 16 |
          static_cast<std::uint32_t>(name[2]) << 8 | static_cast<std::uint32_t>(name[3]);
 }
 
-// An open file read the way the library reads it: its size taken from stat before opening,
-// a short read is corrupt data unless the stream reports an I/O error, and the first error
-// of a load is the one reported.
-class SoundFile {
- public:
-  SoundFile() = default;
-  SoundFile(const SoundFile&) = delete;
-  SoundFile& operator=(const SoundFile&) = delete;
-  ~SoundFile() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-
-  bool open(const char* fileName) {
-    struct stat status {};
-    if (stat(fileName, &status) != 0) return fail(Error::IoError);
-    file_ = std::fopen(fileName, "rb");
-    if (file_ == nullptr) return fail(Error::IoError);
-    size_ = static_cast<std::size_t>(status.st_size);
-    return true;
-  }
-
-  bool fail(Error error) {
-    if (error_ == Error::None) error_ = error;
-    return false;
-  }
-  Error error() const { return error_; }
-  std::size_t size() const { return size_; }
-
-  bool read(void* into, std::size_t count) {
-    const std::size_t got = std::fread(into, 1, count, file_);
-    consumed_ += got;
-    if (got == count) return true;
-    return fail(std::ferror(file_) != 0 ? Error::IoError : Error::CorruptOrTruncatedData);
-  }
-
-  bool skip(std::size_t count) {
-    unsigned char scratch[512];
-    while (count > 0) {
-      const std::size_t step = std::min(count, sizeof scratch);
-      if (!read(scratch, step)) return false;
-      count -= step;
-    }
-    return true;
-  }
-
-  bool atEnd() {
-    const int next = std::fgetc(file_);
-    if (next == EOF) return true;
-    std::ungetc(next, file_);
-    return false;
-  }
-
-  bool readLittle16(std::uint16_t& value) {
-    unsigned char bytes[2];
-    if (!read(bytes, sizeof bytes)) return false;
-    value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-    return true;
-  }
-  bool readLittle32(std::uint32_t& value) {
-    unsigned char bytes[4];
-    if (!read(bytes, sizeof bytes)) return false;
-    value = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    return true;
-  }
-  bool readBig32(std::uint32_t& value) {
-    unsigned char bytes[4];
-    if (!read(bytes, sizeof bytes)) return false;
-    value = static_cast<std::uint32_t>(bytes[0]) << 24 |
-            static_cast<std::uint32_t>(bytes[1]) << 16 | static_cast<std::uint32_t>(bytes[2]) << 8 |
-            static_cast<std::uint32_t>(bytes[3]);
-    return true;
-  }
-  bool readBig32(std::int32_t& value) {
-    std::uint32_t bits = 0;
-    if (!readBig32(bits)) return false;
-    value = static_cast<std::int32_t>(bits);
-    return true;
-  }
-
-  Block allocate(std::size_t bytes) {
-    Block block(static_cast<unsigned char*>(std::malloc(bytes == 0 ? 1 : bytes)));
-    if (!block) fail(Error::OutOfMemory);
-    return block;
-  }
-
-  // A block that claims more than the file still holds fails as the library's short read
-  // does, but without first reserving all it claims: the browser would run out of memory.
-  Block readBlock(std::size_t bytes) {
-    if (bytes > size_ - std::min(consumed_, size_)) {
-      fail(Error::CorruptOrTruncatedData);
-      return nullptr;
-    }
-    Block block = allocate(bytes);
-    if (block && !read(block.get(), bytes)) block.reset();
-    return block;
-  }
-
- private:
-  std::FILE* file_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t consumed_ = 0;
-  Error error_ = Error::None;
-};
-
 enum class Coding { Linear, Signed8, BigEndian16, MuLaw, ALaw };
 
 struct Samples {
-  Block data;
+  SampleBlock data;
   std::size_t length = 0;
   std::int32_t channels = 0;
   std::int32_t bitsPerSample = 0;
@@ -164,8 +51,8 @@ std::int16_t aLawToLinear(std::uint8_t byte) {
   return static_cast<std::int16_t>((bits & 0x80) != 0 ? magnitude : -magnitude);
 }
 
-bool widen(SoundFile& file, Samples& samples, std::int16_t (*toLinear)(std::uint8_t)) {
-  Block wide = file.allocate(samples.length * 2);
+bool widen(LegacySoundStream& file, Samples& samples, std::int16_t (*toLinear)(std::uint8_t)) {
+  SampleBlock wide = file.allocate(samples.length * 2);
   if (!wide) return false;
   for (std::size_t i = 0; i < samples.length; ++i) {
     const std::int16_t value = toLinear(samples.data[i]);
@@ -176,7 +63,7 @@ bool widen(SoundFile& file, Samples& samples, std::int16_t (*toLinear)(std::uint
   return true;
 }
 
-bool decode(SoundFile& file, Samples& samples, Coding coding) {
+bool decode(LegacySoundStream& file, Samples& samples, Coding coding) {
   unsigned char* bytes = samples.data.get();
   switch (coding) {
     case Coding::Linear:
@@ -196,8 +83,9 @@ bool decode(SoundFile& file, Samples& samples, Coding coding) {
   return false;
 }
 
-std::optional<Samples> readSamples(SoundFile& file, std::size_t length, std::int32_t channels,
-                                   std::int32_t bitsPerSample, float frequency, Coding coding) {
+std::optional<Samples> readSamples(LegacySoundStream& file, std::size_t length,
+                                   std::int32_t channels, std::int32_t bitsPerSample,
+                                   float frequency, Coding coding) {
   Samples samples{file.readBlock(length), length, channels, bitsPerSample, frequency};
   if (!samples.data || !decode(file, samples, coding)) return std::nullopt;
   return samples;
@@ -212,7 +100,7 @@ struct WaveFormat {
   Coding coding = Coding::Linear;
 };
 
-bool readWaveFormat(SoundFile& file, std::uint32_t chunkLength, WaveFormat& format) {
+bool readWaveFormat(LegacySoundStream& file, std::uint32_t chunkLength, WaveFormat& format) {
   format.seen = true;
   if (chunkLength < 16) return file.fail(Error::CorruptOrTruncatedData);
   std::uint16_t audioFormat = 0;
@@ -239,7 +127,7 @@ bool readWaveFormat(SoundFile& file, std::uint32_t chunkLength, WaveFormat& form
 
 // Chunks in any order up to the first "data" chunk, which must follow a "fmt " chunk; the
 // RIFF length is never looked at, and odd chunk lengths are padded unless the file ends.
-std::optional<Samples> loadWave(SoundFile& file) {
+std::optional<Samples> loadWave(LegacySoundStream& file) {
   std::uint32_t riffLength = 0;
   std::uint32_t riffType = 0;
   if (!file.readLittle32(riffLength) || !file.readBig32(riffType)) return std::nullopt;
@@ -269,7 +157,7 @@ std::optional<Samples> loadWave(SoundFile& file) {
 
 // A Sun/NeXT file after its ".snd" magic: five big-endian words, then the samples at the
 // stated offset.
-std::optional<Samples> loadSnd(SoundFile& file) {
+std::optional<Samples> loadSnd(LegacySoundStream& file) {
   std::int32_t dataOffset = 0;
   std::int32_t length = 0;
   std::int32_t encoding = 0;
@@ -324,7 +212,7 @@ bool hasRawSuffix(const char* fileName) {
   return true;
 }
 
-std::optional<Samples> loadFile(SoundFile& file, const char* fileName) {
+std::optional<Samples> loadFile(LegacySoundStream& file, const char* fileName) {
   // Raw files have no magic number: the name decides, before a byte is read.
   if (hasRawSuffix(fileName)) return readSamples(file, file.size(), 1, 8, 8000.0f, Coding::Linear);
   std::uint32_t magic = 0;
@@ -355,7 +243,7 @@ ALsizei wholeFrequency(float frequency) {
 SoundLoadError loadLegacySoundFile(const char* fileName, ALenum* format, ALvoid** data,
                                    ALsizei* size, ALsizei* frequency, ALboolean* loop) {
   *data = nullptr;
-  SoundFile file;
+  LegacySoundStream file;
   if (!file.open(fileName)) return file.error();
   std::optional<Samples> samples = loadFile(file, fileName);
   if (!samples) return file.error();
