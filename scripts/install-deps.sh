@@ -9,6 +9,7 @@ PACKAGES=(
   libopenal-dev libalut-dev  # the sound edition
   libpng-dev                 # screenshots from the replay tool
   libfmt-dev                 # shortest number text in the replay tool's state lines
+  emscripten                 # the WebAssembly build (browser editions, replay under Node.js)
   console-data               # the 8x16 VGA font the build turns into a table
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox  # display tests

@@ -1,9 +1,8 @@
 #include "tools/replay/png_frame.h"
 
-#include <png.h>
-
 #include <cstdio>
-#include <cstring>
+
+#include "tools/replay/png_file.h"
 
 namespace kestal::replay {
 
@@ -17,20 +16,7 @@ std::string PngFrameWriter::write(const std::string& path,
     *rgb++ = colour.g;
     *rgb++ = colour.b;
   }
-
-  // libpng's simplified interface reports errors through the struct, not longjmp.
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = SCREEN_WIDTH;
-  image.height = SCREEN_HEIGHT;
-  image.format = PNG_FORMAT_RGB;
-  const int ok =
-      png_image_write_to_file(&image, path.c_str(), 0, rgb_.data(), SCREEN_WIDTH * 3, nullptr);
-  std::string problem;
-  if (ok == 0) problem = "cannot write '" + path + "': " + image.message;
-  png_image_free(&image);
-  return problem;
+  return writeRgbPng(path, rgb_, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
 std::string pngFramePath(const std::string& dir, std::uint64_t retrace) {
