@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors and runs every test
-# (display tests start their own Xvfb). `scripts/test.sh --soak` runs the long group
-# instead: the sanitizer build with its tests and the random-key soaks, the million-frame
-# flight on the normal build, and a two-minute fuzz run.
+# Installs what is missing, builds everything (natively and for WebAssembly) with warnings
+# as errors and runs every test (display tests start their own Xvfb). `scripts/test.sh
+# --soak` runs the long group instead: the sanitizer build with its tests and the
+# random-key soaks, the million-frame flight on the normal build, and a two-minute fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -18,7 +18,8 @@ if [ "${1:-}" = "--soak" ]; then
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
   export SDL_FRAMEBUFFER_ACCELERATION=0
   # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "display|soak"
+  # (The web tests compare the native tool with the Node.js one, not sanitizer findings.)
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "display|soak|web"
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -L soak
 
   # The million-frame flight belongs to the normal build.
@@ -40,4 +41,8 @@ fi
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
 cmake --build build-test -j"$jobs"
+# The WebAssembly build (browser editions, kestal-replay.js for Node.js), which the web
+# tests run beside the native programs.
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$jobs"
 ctest --test-dir build-test --output-on-failure -j"$jobs" -LE soak

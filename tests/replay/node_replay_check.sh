@@ -1,0 +1,56 @@
+#!/bin/sh
+# Runs the Node.js build of kestal-replay (kestal-replay.js, from the WebAssembly build) and
+# the native tool on the committed key scripts, the way the other tests run them, and
+# compares what they record: traces and state lines byte for byte, pictures by their pixels.
+#   node_replay_check.sh NATIVE_TOOL NODE_TOOL_JS SOURCE_DIR
+set -eu
+native=$1 node_tool=$2 root=$3
+if [ ! -f "$node_tool" ]; then
+  echo "$node_tool is missing; build it with" >&2
+  echo "  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web" >&2
+  exit 1
+fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=0
+
+# replay NAME TOOL... -- OPTIONS: one tool's run, its files in $scratch/SIDE/NAME.*
+replay() {
+  side=$1 name=$2
+  shift 2
+  mkdir -p "$scratch/$side"
+  "$@" --trace "$scratch/$side/$name.trace" --state "$scratch/$side/$name.state" \
+    --out "$scratch/$side/$name" || echo "$side run of $name ended with status $?" >&2
+}
+
+# check NAME OPTIONS...: both tools at once, then their files side by side.
+check() {
+  name=$1
+  shift
+  replay native "$name" "$native" "$@" &
+  replay node "$name" node "$node_tool" "$@"
+  wait
+  for kind in trace state; do
+    if ! cmp -s "$scratch/native/$name.$kind" "$scratch/node/$name.$kind"; then
+      echo "$name: the $kind differs (native <, Node.js >):"
+      diff "$scratch/native/$name.$kind" "$scratch/node/$name.$kind" | head -n 4
+      failed=1
+    fi
+  done
+  for picture in "$scratch/native/$name"/*.png; do
+    [ -e "$picture" ] || continue
+    other=$scratch/node/$name/$(basename "$picture")
+    differing=$(compare -metric AE "$picture" "$other" null: 2>&1) || true
+    if [ "$differing" != "0" ]; then
+      echo "$name: $(basename "$picture") differs from the native picture ($differing)"
+      failed=1
+    fi
+  done
+}
+
+check whole_game --keys "$root/tests/regression/whole_game.keys"
+for keys in "$root"/docs/pictures/*.keys; do
+  retrace=$(sed -n 's/^# picture: *\([0-9][0-9]*\) *$/\1/p' "$keys")
+  check "$(basename "$keys" .keys)" --keys "$keys" --frames "$retrace" --png-at "$retrace"
+done
+exit $failed
