@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages named on the command line that are missing: the tools that
+# making and checking a release need beyond the build's own (scripts/install-deps.sh).
+set -euo pipefail
+
+missing=()
+for p in "$@"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${missing[*]}" >&2
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >&2
