@@ -22,7 +22,7 @@ EM_ASYNC_JS(void, pageNextFrame, (), { await kestalPage.nextFrame(); });
 // Whether the page could show a picture at all (a 2-D canvas context).
 EM_JS(int, pageOpen, (), { return kestalPage.open() ? 1 : 0; });
 
-EM_JS(void, pageHidePointer, (int hidden), { kestalPage.hidePointer(hidden != = 0); });
+EM_JS(void, pageHidePointer, (int hidden), { kestalPage.hidePointer(Boolean(hidden)); });
 
 // A 1000 Hz tone for 250 ms through Web Audio; nothing where the page has no audio.
 EM_JS(void, pageBeep, (), { kestalPage.beep(); });

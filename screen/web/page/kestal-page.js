@@ -18,6 +18,9 @@
   let image = null;  // ImageData over the program's RGBA picture, rebuilt if memory moves
   let screenOpened = false;
   let audio = null;
+  // The key-down's code and key as C text, in memory of the program's.
+  const KEY_TEXT_BYTES = 64;
+  let keyText = null;
   // Milliseconds since navigation: program loaded, started, first picture shown.
   const timing = {ready: null, started: null, firstFrame: null};
 
@@ -47,10 +50,13 @@
       return;
     }
     if (body.dataset.state !== 'running') return;
-    const answer = Module.ccall('kestal_web_key_down', 'number',
-                                ['string', 'string', 'number', 'number'],
-                                [event.code || '', event.key || '', modifiers(event),
-                                 event.repeat ? 1 : 0]);
+    // A direct call, not ccall: while the program waits for a frame, ccall would take the
+    // key-down for the suspended main() and hand it main()'s promise.
+    keyText = keyText || {code: Module._malloc(KEY_TEXT_BYTES), key: Module._malloc(KEY_TEXT_BYTES)};
+    Module.stringToUTF8(event.code || '', keyText.code, KEY_TEXT_BYTES);
+    Module.stringToUTF8(event.key || '', keyText.key, KEY_TEXT_BYTES);
+    const answer = Module._kestal_web_key_down(keyText.code, keyText.key, modifiers(event),
+                                               event.repeat ? 1 : 0);
     if (answer & SUPPRESS_DEFAULT) event.preventDefault();
     if (answer & TOGGLE_FULL_SCREEN) toggleFullScreen();
   }
