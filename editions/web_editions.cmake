@@ -36,10 +36,11 @@ kestal_web_edition(kestal-silent "" "")
 kestal_web_page(kestal-silent silent.html "The silent edition: no sound."
                 "<a href=\"index.html\">Play with sound</a>" "")
 
-add_executable(kestal kestal_main.cpp)
+add_executable(kestal kestal_main.cpp web_sound_probe.cpp)
 # The page fetches the effects and writes them into the program's file system; embedding
 # pages and tests may ask OpenAL what plays.
-kestal_web_edition(kestal _alGetSourcei "addRunDependency;removeRunDependency;FS")
+kestal_web_edition(kestal _kestal_web_looping_sources
+                   "addRunDependency;removeRunDependency;FS")
 target_link_libraries(kestal PRIVATE kestal_sound)
 target_link_options(kestal PRIVATE -sFORCE_FILESYSTEM=1)
 kestal_web_page(kestal index.html "With sound: switch it on in your browser if it is muted."
