@@ -186,3 +186,41 @@ for (const edition of EDITIONS) {
     await page.close();
   });
 }
+
+test('the page: a 4:3 picture, full screen on Alt+Enter and the button, no Web Audio', async () => {
+  const opened = await started(EDITIONS[0]);
+  const page = opened.page;
+  await page.setViewport({width: 1280, height: 720});
+  const size = await page.evaluate(() => {
+    const box = document.getElementById('screen').getBoundingClientRect();
+    return [box.width, box.height];
+  });
+  assert.deepStrictEqual(size, [960, 720], 'as large as the window allows at 4:3');
+
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('Enter');
+  await page.keyboard.up('Alt');
+  await page.waitForFunction(() => document.fullscreenElement !== null, {timeout: 5000});
+  await page.click('#full-screen');
+  await page.waitForFunction(() => document.fullscreenElement === null, {timeout: 5000});
+  // Neither typed anything: Escape is still the prompt's first key.
+  await page.keyboard.press('Escape');
+  await expectEnded(opened, /The game has ended/);
+  await page.close();
+
+  // A browser without Web Audio: the sound edition cannot set up its sound.
+  const silentBrowser = await browser.newPage();
+  await silentBrowser.evaluateOnNewDocument(() => {
+    delete window.AudioContext;
+    delete window.webkitAudioContext;
+  });
+  await silentBrowser.goto(server.url + 'index.html');
+  await h.waitForState(silentBrowser, 'ready');
+  await silentBrowser.keyboard.press('Enter');
+  await h.waitForState(silentBrowser, 'ended');
+  const said = await silentBrowser.evaluate(() => ({code: document.body.dataset.exitCode,
+                                                     text: document.body.innerText}));
+  assert.strictEqual(said.code, '1');
+  assert.match(said.text, /sound could not be started[\s\S]*silent edition/);
+  await silentBrowser.close();
+});
