@@ -1,0 +1,52 @@
+// The installed package, started the way a desktop starts it: the menu entry's commands in
+// the entry's working directory. The silent action shows the game's start-up screen, as the
+// replay tool draws it; the main entry starts kestal where it finds its sounds.
+#include <filesystem>
+#include <string>
+
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/installed_game.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path MENU_ENTRY = "/usr/share/applications/kestal.desktop";
+const fs::path INSTALLED_WARP = "/usr/share/games/kestal/sound/Warp.wav";
+
+class InstalledPackageTest : public EndToEndTest {
+ protected:
+  void SetUp() override {
+    EndToEndTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_TRUE(fs::exists(MENU_ENTRY)) << "install the package first (tests/package/run.sh)";
+    entry_ = readDesktopEntry(MENU_ENTRY);
+  }
+
+  // The command under `execKey`, to be run where the entry says.
+  Launch commandOf(const std::string& execKey) {
+    Launch launch(execArguments(entry_[execKey]));
+    launch.workingDirectory = entry_["Desktop Entry/Path"];
+    return launch;
+  }
+
+  DesktopEntry entry_;
+};
+
+TEST_F(InstalledPackageTest, PlayWithoutSoundShowsTheGame) {
+  const Launch command = commandOf("Desktop Action silent/Exec");
+  ASSERT_EQ(command.argv.size(), 1u) << "the game takes no arguments";
+  RunningGame game(x(), Program{command.argv[0], "silent"}, {}, command.workingDirectory);
+  ASSERT_TRUE(game.started()) << game.errors();
+  expectShows(game, startUpScreen("silent"), DELAY_PROMPT_WAVE, "installed-silent-prompt");
+  game.press({"Escape"});
+  EXPECT_EQ(game.waitForExit(), 0) << game.errors();
+}
+
+TEST_F(InstalledPackageTest, MenuEntryStartsKestalWithItsSounds) {
+  expectStartsWithTheWarp(x(), commandOf("Desktop Entry/Exec"), INSTALLED_WARP, scratch());
+}
+
+}  // namespace
+}  // namespace e2e
