@@ -28,6 +28,11 @@ set(CMAKE_EXECUTABLE_SUFFIX .js)
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
+# Double to integer conversions as single instructions (every browser of the last years
+# has them) rather than guarded sequences: a fifth off the final victory's 2.5 million
+# points. The game never converts an out-of-range value, so the results are the same.
+add_compile_options(-mnontrapping-fptoint)
+
 # Link options for a program run by Node.js from the command line, as a native one is:
 # the real file system and working directory, standard input, the exit status, and the
 # WebAssembly inside the .js file (this Emscripten would otherwise try fetch() under

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Idempotent: does nothing
 # when every package is already there, so both README commands can call it each time.
+# `--web` adds what the browser editions need: Emscripten, Node.js and Chromium for their
+# tests (puppeteer-core comes from npm, through the lock file in tests/web).
 set -euo pipefail
 
 PACKAGES=(
@@ -9,7 +11,6 @@ PACKAGES=(
   libopenal-dev libalut-dev  # the sound edition
   libpng-dev                 # screenshots from the replay tool
   libfmt-dev                 # shortest number text in the replay tool's state lines
-  emscripten                 # the WebAssembly build (browser editions, replay under Node.js)
   console-data               # the 8x16 VGA font the build turns into a table
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox  # display tests
@@ -19,6 +20,13 @@ PACKAGES=(
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
 )
+if [ "${1:-}" = "--web" ]; then
+  PACKAGES+=(
+    emscripten               # the WebAssembly build (browser editions, replay under Node.js)
+    nodejs                   # runs the replay tool's WebAssembly build and the browser tests
+    chromium                 # the browser tests, headless
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

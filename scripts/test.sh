@@ -5,7 +5,7 @@
 # random-key soaks, the million-frame flight on the normal build, and a two-minute fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --web
 jobs=$(nproc)
 
 if [ "${1:-}" = "--soak" ]; then
@@ -45,4 +45,7 @@ cmake --build build-test -j"$jobs"
 # tests run beside the native programs.
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web -j"$jobs"
+# puppeteer-core for the browser tests, at the version the lock file pins (it drives the
+# Debian Chromium and downloads no browser of its own).
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 ctest --test-dir build-test --output-on-failure -j"$jobs" -LE soak
