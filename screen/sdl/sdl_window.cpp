@@ -160,6 +160,7 @@ void SdlWindow::pumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) handleEvent(event);
   deliver(keys_.flush());
+  controllers_.tick();
 }
 
 void SdlWindow::deliver(const KeyEvents& keys) {
@@ -168,6 +169,11 @@ void SdlWindow::deliver(const KeyEvents& keys) {
 }
 
 void SdlWindow::handleEvent(const SDL_Event& event) {
+  // Controller events never come between a key-down and its text.
+  if (SdlControllers::isControllerEvent(event)) {
+    controllers_.handle(event);
+    return;
+  }
   deliver(keys_.translate(event));
   switch (event.type) {
     case SDL_WINDOWEVENT:

@@ -1,5 +1,5 @@
 // The screen window, served from the main thread: opening it, full screen and back, the
-// keyboard, and presenting the visible page once per refresh.
+// keyboard and game controllers, and presenting the visible page once per refresh.
 #pragma once
 
 #include <SDL.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "screen/screen_access.h"
+#include "screen/sdl/sdl_controllers.h"
 #include "screen/sdl/sdl_keys.h"
 #include "screen/sdl/sdl_picture.h"
 #include "screen/sdl/sdl_retrace.h"
@@ -27,9 +28,9 @@ class SdlWindow {
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  // One turn of the presenting loop: window events and keys, the page changes, then a
-  // present (which marks a vertical blank) or a short wait for events. `idle` is set while
-  // the loop waits for events, so a game entering waitRetrace knows to wake it.
+  // One turn of the presenting loop: window events, keys and controllers, the page changes,
+  // then a present (which marks a vertical blank) or a short wait for events. `idle` is set
+  // while the loop waits for events, so a game entering waitRetrace knows to wake it.
   void serve(RetraceSignal& retrace, std::atomic<bool>& idle);
 
   void setPointer(int x, int y, int visible);
@@ -69,6 +70,7 @@ class SdlWindow {
   std::unique_ptr<PresentedFrame> frame_ = std::make_unique<PresentedFrame>();
   PictureBuffer picture_;
   KeyTranslator keys_;
+  SdlControllers controllers_;
   bool redraw_ = true;
   bool fullScreenAvailable_ = true;
 
