@@ -2,6 +2,7 @@
 // through puppeteer-core, and reference pictures drawn by the native kestal-replay.
 'use strict';
 
+const assert = require('node:assert');
 const {execFileSync} = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
@@ -28,8 +29,9 @@ async function launchBrowser() {
   });
 }
 
-// A page of the site with its script errors collected.
-async function openPage(browser, url) {
+// A page of the site with its script errors collected. `beforeLoad(page)` may prepare the
+// page (stubs, another viewport) before the site loads.
+async function openPage(browser, url, beforeLoad = async () => {}) {
   const page = await browser.newPage();
   const errors = [];
   page.on('pageerror', error => errors.push(String(error)));
@@ -37,6 +39,7 @@ async function openPage(browser, url) {
     if (message.type() === 'error') errors.push(message.text());
   });
   await page.setViewport({width: 1024, height: 768});
+  await beforeLoad(page);
   await page.goto(url);
   return {page, errors};
 }
@@ -107,5 +110,104 @@ async function canvasPixel(page, x, y) {
                                                  .getImageData(px, py, 1, 1).data.slice(0, 3)), x, y);
 }
 
+// Where the title, the prompt and the typed number shimmer; where "Play again? (Y/N)" does.
+const DELAY_PROMPT_WAVE = [[0, 0, 248, 32], [0, 46, 152, 62], [160, 46, 224, 62]];
+const PLAY_AGAIN_WAVE = [[0, 0, 88, 15], [96, 0, 136, 15]];
+const BORDER = [300, 24];  // the innermost rectangle of the play-field border
+
+// The ship: the centre of the pixels whose colours, in the replay's first picture of play
+// (`png`), appear around the ship at (200, 200) and nowhere else in the play field.
+const AROUND_THE_SHIP = [186, 188, 214, 212];
+async function shipCentre(page, png) {
+  return page.evaluate(async (png, [l, t, r, b]) => {
+    const pixels = async source => {
+      const c = document.createElement('canvas');
+      c.width = 640;
+      c.height = 400;
+      const context = c.getContext('2d');
+      if (typeof source === 'string') {
+        const image = new Image();
+        image.src = 'data:image/png;base64,' + source;
+        await image.decode();
+        context.drawImage(image, 0, 0);
+        return context.getImageData(0, 0, 640, 400).data;
+      }
+      return source.getContext('2d').getImageData(0, 0, 640, 400).data;
+    };
+    const key = (d, i) => (d[i] << 16) | (d[i + 1] << 8) | d[i + 2];
+    const reference = await pixels(png);
+    const inside = new Set(), outside = new Set();
+    for (let y = 26; y < 373; ++y) {
+      for (let x = 61; x < 578; ++x) {
+        const k = key(reference, 4 * (640 * y + x));
+        if (k === 0) continue;
+        (l <= x && x <= r && t <= y && y <= b ? inside : outside).add(k);
+      }
+    }
+    const ship = new Set([...inside].filter(k => !outside.has(k)));
+    const shown = await pixels(document.getElementById('screen'));
+    let sx = 0, sy = 0, n = 0;
+    for (let y = 26; y < 373; ++y) {
+      for (let x = 61; x < 578; ++x) {
+        if (!ship.has(key(shown, 4 * (640 * y + x)))) continue;
+        sx += x, sy += y, ++n;
+      }
+    }
+    return n < 10 ? null : {x: sx / n, y: sy / n};
+  }, png, AROUND_THE_SHIP);
+}
+
+const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// How far the ship flies in 400 ms, starting 150 ms after `act` (which thrusts).
+async function shipTravel(page, png, act) {
+  await act();
+  await pause(150);
+  const from = await shipCentre(page, png);
+  await pause(400);
+  const to = await shipCentre(page, png);
+  assert.ok(from && to, 'the ship is not to be seen');
+  return {x: to.x - from.x, y: to.y - from.y};
+}
+
+async function waitForBorder(page, colour) {
+  const end = Date.now() + 5000;
+  let shown;
+  do {
+    shown = await canvasPixel(page, ...BORDER);
+    if (shown.join() === colour.join()) return;
+    await pause(50);
+  } while (Date.now() < end);
+  assert.deepStrictEqual(shown, colour, 'border colour');
+}
+
+// The border's colour in a replay picture.
+async function borderIn(page, png) {
+  return page.evaluate(async (source, [x, y]) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + source;
+    await image.decode();
+    const c = document.createElement('canvas');
+    c.width = 640;
+    c.height = 400;
+    c.getContext('2d').drawImage(image, 0, 0);
+    return Array.from(c.getContext('2d').getImageData(x, y, 1, 1).data.slice(0, 3));
+  }, png, BORDER);
+}
+
+// How many of the sound edition's effects play in a loop: the laser, while it fires.
+const loopingSources = page => page.evaluate(() => Module._kestal_web_looping_sources());
+
+async function expectEnded(opened, message) {
+  await waitForState(opened.page, 'ended');
+  const body = await opened.page.evaluate(() => ({code: document.body.dataset.exitCode,
+                                                  text: document.body.innerText}));
+  assert.strictEqual(body.code, '0');
+  assert.match(body.text, message);
+  assert.deepStrictEqual(opened.errors, []);
+}
+
 module.exports = {serve, installSite, launchBrowser, openPage, waitForState, replayPicture,
-                  canvasDifferences, waitForPicture, canvasPixel};
+                  canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
+                  PLAY_AGAIN_WAVE, pause, shipTravel, waitForBorder, borderIn, loopingSources,
+                  expectEnded};

@@ -7,10 +7,8 @@ const fs = require('node:fs');
 const {test, before, after} = require('node:test');
 const h = require('./harness');
 
-// Where the title, the prompt and the typed number shimmer; where "Play again? (Y/N)" does.
-const DELAY_PROMPT_WAVE = [[0, 0, 248, 32], [0, 46, 152, 62], [160, 46, 224, 62]];
-const PLAY_AGAIN_WAVE = [[0, 0, 88, 15], [96, 0, 136, 15]];
-const BORDER = [300, 24];  // the innermost rectangle of the play-field border
+const {DELAY_PROMPT_WAVE, PLAY_AGAIN_WAVE, waitForBorder, borderIn, pause, expectEnded,
+       loopingSources} = h;
 
 const EDITIONS = [
   {program: 'kestal-silent', page: 'silent.html', edition: 'silent'},
@@ -42,96 +40,11 @@ async function started(edition) {
   return opened;
 }
 
-async function expectEnded(opened, message) {
-  await h.waitForState(opened.page, 'ended');
-  const body = await opened.page.evaluate(() => ({code: document.body.dataset.exitCode,
-                                                  text: document.body.innerText}));
-  assert.strictEqual(body.code, '0');
-  assert.match(body.text, message);
-  assert.deepStrictEqual(opened.errors, []);
-}
-
-// The ship: the centre of the pixels whose colours, in the replay's first picture of play
-// (`png`), appear around the ship at (200, 200) and nowhere else in the play field.
-const AROUND_THE_SHIP = [186, 188, 214, 212];
-async function shipCentre(page, png) {
-  return page.evaluate(async (png, [l, t, r, b]) => {
-    const pixels = async source => {
-      const c = document.createElement('canvas');
-      c.width = 640;
-      c.height = 400;
-      const context = c.getContext('2d');
-      if (typeof source === 'string') {
-        const image = new Image();
-        image.src = 'data:image/png;base64,' + source;
-        await image.decode();
-        context.drawImage(image, 0, 0);
-        return context.getImageData(0, 0, 640, 400).data;
-      }
-      return source.getContext('2d').getImageData(0, 0, 640, 400).data;
-    };
-    const key = (d, i) => (d[i] << 16) | (d[i + 1] << 8) | d[i + 2];
-    const reference = await pixels(png);
-    const inside = new Set(), outside = new Set();
-    for (let y = 26; y < 373; ++y) {
-      for (let x = 61; x < 578; ++x) {
-        const k = key(reference, 4 * (640 * y + x));
-        if (k === 0) continue;
-        (l <= x && x <= r && t <= y && y <= b ? inside : outside).add(k);
-      }
-    }
-    const ship = new Set([...inside].filter(k => !outside.has(k)));
-    const shown = await pixels(document.getElementById('screen'));
-    let sx = 0, sy = 0, n = 0;
-    for (let y = 26; y < 373; ++y) {
-      for (let x = 61; x < 578; ++x) {
-        if (!ship.has(key(shown, 4 * (640 * y + x)))) continue;
-        sx += x, sy += y, ++n;
-      }
-    }
-    return n < 10 ? null : {x: sx / n, y: sy / n};
-  }, png, AROUND_THE_SHIP);
-}
-
-const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
-
 async function travelAfter(page, png, keys) {
-  for (const key of keys) await page.keyboard.press(key);
-  await pause(150);
-  const from = await shipCentre(page, png);
-  await pause(400);
-  const to = await shipCentre(page, png);
-  assert.ok(from && to, 'the ship is not to be seen');
-  return {x: to.x - from.x, y: to.y - from.y};
+  return h.shipTravel(page, png, async () => {
+    for (const key of keys) await page.keyboard.press(key);
+  });
 }
-
-async function waitForBorder(page, colour) {
-  const end = Date.now() + 5000;
-  let shown;
-  do {
-    shown = await h.canvasPixel(page, ...BORDER);
-    if (shown.join() === colour.join()) return;
-    await pause(50);
-  } while (Date.now() < end);
-  assert.deepStrictEqual(shown, colour, 'border colour');
-}
-
-// The border's colour in a replay picture.
-async function borderIn(page, png) {
-  return page.evaluate(async (source, [x, y]) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + source;
-    await image.decode();
-    const c = document.createElement('canvas');
-    c.width = 640;
-    c.height = 400;
-    c.getContext('2d').drawImage(image, 0, 0);
-    return Array.from(c.getContext('2d').getImageData(x, y, 1, 1).data.slice(0, 3));
-  }, png, BORDER);
-}
-
-// How many of the sound edition's effects play in a loop: the laser, while it fires.
-const loopingSources = page => page.evaluate(() => Module._kestal_web_looping_sources());
 
 for (const edition of EDITIONS) {
   test(`${edition.program}: the Delay prompt echoes, and Escape there ends the program`, async () => {

@@ -1,4 +1,5 @@
-// The page around the game: the start gesture, the canvas, keys, full screen and the end.
+// The page around the game: the start gesture, the canvas, keys, gamepads and touch
+// controls, full screen and the end.
 // The program calls window.kestalPage (see screen/web/web_display.cpp); embedding pages and
 // tests follow document.body.dataset.state: loading, ready, running, ended.
 'use strict';
@@ -21,6 +22,23 @@
   // The key-down's code and key as C text, in memory of the program's.
   const KEY_TEXT_BYTES = 64;
   let keyText = null;
+  // Gamepads and the touch controls go to kestal_web_controls in the Gamepad API's standard
+  // layout (bit i of the mask is button i): the first four gamepads by their index, then
+  // the touch controls, which pose as one more gamepad.
+  const GAMEPADS = 4;
+  const TOUCH_SOURCE = 4;
+  const STANDARD_BUTTONS = 17;
+  // Per gamepad, the buttons that started the program: not for the game until let go.
+  const heldAtStart = new Array(GAMEPADS).fill(0);
+  const touch = {
+    buttons: new Map(),  // pointer id -> the bit of the button it holds down
+    latched: 0,          // bits pressed since the last poll, so that a quick tap counts
+    stickPointer: null,
+    x: 0,
+    y: 0,
+    stickPolled: true,  // the stick's position reached the game at least once
+    releaseStickAfterPoll: false,
+  };
   // Milliseconds since navigation: program loaded, started, first picture shown.
   const timing = {ready: null, started: null, firstFrame: null};
 
@@ -43,6 +61,7 @@
   }
 
   function onKeyDown(event) {
+    showTouchControls(false);
     if (body.dataset.state === 'ready') {
       // The gesture that starts the program is not a key for the game.
       event.preventDefault();
@@ -59,6 +78,137 @@
                                                event.repeat ? 1 : 0);
     if (answer & SUPPRESS_DEFAULT) event.preventDefault();
     if (answer & TOGGLE_FULL_SCREEN) toggleFullScreen();
+  }
+
+  function gamepads() {
+    return Array.from((navigator.getGamepads && navigator.getGamepads()) || []);
+  }
+
+  function pressedButtons(pad) {
+    let mask = 0;
+    const count = Math.min(pad.buttons.length, STANDARD_BUTTONS);
+    for (let i = 0; i < count; ++i) {
+      if (pad.buttons[i] && pad.buttons[i].pressed) mask |= 1 << i;
+    }
+    return mask;
+  }
+
+  function touchButtons() {
+    let mask = touch.latched;
+    for (const bit of touch.buttons.values()) mask |= bit;
+    return mask;
+  }
+
+  // Once per animation frame while the program runs: every source, also those with nothing
+  // pressed, so that a gamepad pulled out lets go of what it held.
+  function pollControls(time) {
+    if (body.dataset.state !== 'running') return;
+    const pads = gamepads();
+    for (let index = 0; index < GAMEPADS; ++index) {
+      const pad = pads[index];
+      const usable = pad && pad.connected !== false;
+      const pressed = usable ? pressedButtons(pad) : 0;
+      heldAtStart[index] &= pressed;
+      Module._kestal_web_controls(index, pressed & ~heldAtStart[index], usable ? pad.axes[0] || 0 : 0,
+                                  usable ? pad.axes[1] || 0 : 0, time);
+    }
+    Module._kestal_web_controls(TOUCH_SOURCE, touchButtons(), touch.x, touch.y, time);
+    touch.latched = 0;
+    touch.stickPolled = true;
+    if (touch.releaseStickAfterPoll) releaseStick();
+  }
+
+  // Before the program runs, any gamepad button starts it, like a key or a click.
+  function watchGamepadsForStart() {
+    if (body.dataset.state !== 'ready') return;
+    const pressed = gamepads().slice(0, GAMEPADS).map(pad => (pad ? pressedButtons(pad) : 0));
+    if (pressed.some(mask => mask !== 0)) {
+      pressed.forEach((mask, index) => { heldAtStart[index] = mask; });
+      start();
+      return;
+    }
+    window.requestAnimationFrame(watchGamepadsForStart);
+  }
+
+  // Shown on touch devices until a key is pressed, and again at the next touch.
+  function showTouchControls(shown) {
+    body.dataset.touch = shown ? 'on' : 'off';
+  }
+
+  function onTouchButtonDown(event) {
+    event.preventDefault();
+    const bit = 1 << Number(event.currentTarget.dataset.button);
+    touch.buttons.set(event.pointerId, bit);
+    touch.latched |= bit;
+    event.currentTarget.classList.add('held');
+  }
+
+  function onTouchButtonUp(event) {
+    touch.buttons.delete(event.pointerId);
+    const bit = 1 << Number(event.currentTarget.dataset.button);
+    if (![...touch.buttons.values()].includes(bit)) event.currentTarget.classList.remove('held');
+  }
+
+  // The stick: where the thumb is from the centre, as a fraction of the radius.
+  function moveStick(event) {
+    if (event.pointerId !== touch.stickPointer) return;
+    const box = element('touch-stick').getBoundingClientRect();
+    const radius = box.width / 2;
+    let x = (event.clientX - box.left - radius) / radius;
+    let y = (event.clientY - box.top - box.height / 2) / radius;
+    const length = Math.hypot(x, y);
+    if (length > 1) {
+      x /= length;
+      y /= length;
+    }
+    touch.x = x;
+    touch.y = y;
+    element('touch-knob').style.transform = `translate(${x * 50}%, ${y * 50}%)`;
+  }
+
+  function onStickDown(event) {
+    event.preventDefault();
+    event.currentTarget.setPointerCapture(event.pointerId);
+    touch.stickPointer = event.pointerId;
+    touch.stickPolled = false;
+    touch.releaseStickAfterPoll = false;
+    moveStick(event);
+  }
+
+  function releaseStick() {
+    touch.x = touch.y = 0;
+    touch.releaseStickAfterPoll = false;
+    element('touch-knob').style.transform = '';
+  }
+
+  function onStickUp(event) {
+    if (event.pointerId !== touch.stickPointer) return;
+    touch.stickPointer = null;
+    // A flick between two frames still reaches the game.
+    if (touch.stickPolled) {
+      releaseStick();
+    } else {
+      touch.releaseStickAfterPoll = true;
+    }
+  }
+
+  function setUpTouchControls() {
+    showTouchControls(navigator.maxTouchPoints > 0);
+    window.addEventListener('pointerdown', event => {
+      if (event.pointerType === 'touch') showTouchControls(true);
+    }, true);
+    const stick = element('touch-stick');
+    stick.addEventListener('pointerdown', onStickDown);
+    stick.addEventListener('pointermove', moveStick);
+    stick.addEventListener('pointerup', onStickUp);
+    stick.addEventListener('pointercancel', onStickUp);
+    for (const button of document.querySelectorAll('.touch-button')) {
+      button.addEventListener('pointerdown', onTouchButtonDown);
+      button.addEventListener('pointerup', onTouchButtonUp);
+      button.addEventListener('pointercancel', onTouchButtonUp);
+    }
+    // No menus, selections or zooming from a held or doubled tap on the controls.
+    element('touch').addEventListener('contextmenu', event => event.preventDefault());
   }
 
   function onPointerDown(event) {
@@ -87,7 +237,8 @@
   function ready() {
     timing.ready = performance.now();
     setState('ready');
-    say('Press a key or click to start');
+    say('Press a key, click, tap or press a gamepad button to start');
+    watchGamepadsForStart();
   }
 
   // Runs main() with argv[0] = the program's name; resolves with its exit status.
@@ -153,6 +304,7 @@
       element('again').addEventListener('click', () => window.location.reload());
       window.addEventListener('keydown', onKeyDown, true);
       element('stage').addEventListener('pointerdown', onPointerDown);
+      setUpTouchControls();
     },
 
     // The program opens its screen: whether a picture can be shown.
@@ -175,9 +327,13 @@
       if (timing.firstFrame === null) timing.firstFrame = performance.now();
     },
 
-    // The browser's next animation frame stands for the display's vertical blank.
+    // The browser's next animation frame stands for the display's vertical blank; the
+    // gamepads and touch controls are read there, once per frame.
     nextFrame() {
-      return new Promise(resolve => window.requestAnimationFrame(() => resolve()));
+      return new Promise(resolve => window.requestAnimationFrame(time => {
+        pollControls(time);
+        resolve();
+      }));
     },
 
     hidePointer(hidden) {
