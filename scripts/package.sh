@@ -15,14 +15,15 @@ work=$root/build-pkg
 dist=$root/dist
 jobs=$(nproc)
 
-scripts/install-deps.sh
-packaging/install-tools.sh git dpkg-dev zip emscripten
+scripts/install-deps.sh --web
+packaging/install-tools.sh git dpkg-dev zip
 
 commit=$(git rev-parse HEAD)
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "package.sh: uncommitted changes are left out; the release is commit $commit" >&2
 fi
-rm -rf "$work/src" "$work/site" "$dist"
+# A release is built from scratch every time.
+rm -rf "$work/src" "$work/deb" "$work/cpack" "$work/web" "$work/site" "$dist"
 mkdir -p "$work/src" "$dist"
 git archive "$commit" | tar -x -C "$work/src"
 
@@ -34,7 +35,6 @@ cmake -C "$work/src/packaging/debian_layout.cmake" -S "$work/src" -B "$work/deb"
   -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
 cmake --build "$work/deb" -j"$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/deb/CMakeCache.txt")
-rm -rf "$work/cpack"
 (cd "$work/deb" && cpack -G DEB -B "$work/cpack")
 cp "$work/cpack/kestal_${version}_"*.deb "$dist/"
 
@@ -46,7 +46,6 @@ git archive --format=tar.gz --prefix="kestal-$version/" -o "$dist/kestal-$versio
 web_status=0
 site=$work/site/kestal-web-$version
 if (
-  export NODE_PATH=${NODE_PATH:-/usr/share/nodejs} # Debian's emcc needs it to link
   emcmake cmake -S "$work/src" -B "$work/web" -DCMAKE_BUILD_TYPE=Release &&
     cmake --build "$work/web" -j"$jobs" &&
     cmake --install "$work/web" --prefix "$site"
