@@ -63,12 +63,14 @@ async function playShortGame(opened, controls) {
 }
 
 test('a gamepad starts the program and plays a short game', async () => {
-  const opened = await h.openPage(browser, server.url + PAGE, page => page.evaluateOnNewDocument(() => {
+  const stubGamepad = () => {
     const button = () => ({pressed: false, touched: false, value: 0});
     window.testPad = {id: 'Test pad', index: 0, connected: true, mapping: 'standard',
                       timestamp: 0, axes: [0, 0, 0, 0], buttons: Array.from({length: 17}, button)};
     navigator.getGamepads = () => [window.testPad, null, null, null];
-  }));
+  };
+  const opened = await h.openPage(browser, server.url + PAGE,
+                                  page => page.evaluateOnNewDocument(stubGamepad));
   const page = opened.page;
   const set = (index, down) => page.evaluate((i, d) => {
     window.testPad.buttons[i] = {pressed: d, touched: d, value: d ? 1 : 0};

@@ -80,8 +80,9 @@
     if (answer & TOGGLE_FULL_SCREEN) toggleFullScreen();
   }
 
+  const NO_GAMEPADS = [];
   function gamepads() {
-    return Array.from((navigator.getGamepads && navigator.getGamepads()) || []);
+    return (navigator.getGamepads && navigator.getGamepads()) || NO_GAMEPADS;
   }
 
   function pressedButtons(pad) {
@@ -109,8 +110,9 @@
       const usable = pad && pad.connected !== false;
       const pressed = usable ? pressedButtons(pad) : 0;
       heldAtStart[index] &= pressed;
-      Module._kestal_web_controls(index, pressed & ~heldAtStart[index], usable ? pad.axes[0] || 0 : 0,
-                                  usable ? pad.axes[1] || 0 : 0, time);
+      const x = usable ? pad.axes[0] || 0 : 0;
+      const y = usable ? pad.axes[1] || 0 : 0;
+      Module._kestal_web_controls(index, pressed & ~heldAtStart[index], x, y, time);
     }
     Module._kestal_web_controls(TOUCH_SOURCE, touchButtons(), touch.x, touch.y, time);
     touch.latched = 0;
@@ -121,9 +123,13 @@
   // Before the program runs, any gamepad button starts it, like a key or a click.
   function watchGamepadsForStart() {
     if (body.dataset.state !== 'ready') return;
-    const pressed = gamepads().slice(0, GAMEPADS).map(pad => (pad ? pressedButtons(pad) : 0));
-    if (pressed.some(mask => mask !== 0)) {
-      pressed.forEach((mask, index) => { heldAtStart[index] = mask; });
+    const pads = gamepads();
+    let pressed = false;
+    for (let index = 0; index < GAMEPADS; ++index) {
+      heldAtStart[index] = pads[index] ? pressedButtons(pads[index]) : 0;
+      pressed = pressed || heldAtStart[index] !== 0;
+    }
+    if (pressed) {
       start();
       return;
     }
