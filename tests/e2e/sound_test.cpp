@@ -131,7 +131,9 @@ TEST_F(EndToEndTest, WarpSoundsAtStartUpAndTheLaserWhileFireIsHeld) {
   // repeats once they start).
   const double soundSetUp = recording.secondsAt(windowShown);
   EXPECT_GT(begins, down - soundSetUp - SEGMENT_SLACK) << "laser before fire:" << listed(laserLike);
-  EXPECT_LT(begins, down + 0.5) << "laser late:" << listed(laserLike);
+  // A loaded machine (a CI run builds beside it) delays key, frame and mixer alike: a
+  // second still tells a laser that answers the key from one that never would.
+  EXPECT_LT(begins, down + 1.0) << "laser late:" << listed(laserLike);
   EXPECT_GT(ends, up - soundSetUp - 0.1 - SEGMENT_SLACK) << "laser cut short:" << listed(laserLike);
   EXPECT_LT(ends, up + 0.35 + SEGMENT_SLACK) << "laser after fire:" << listed(laserLike);
   EXPECT_GT(recording.secondsAt(quitting) - ends, 0.3) << "the laser sounds until the end";
