@@ -111,27 +111,19 @@ TEST(ControlSteering, TheDpadOverridesTheStickAndOppositeButtonsCancel) {
   EXPECT_EQ(pad.at(30, holding({ControlButton::DpadLeft, ControlButton::DpadDown})), Keys{'c'});
 }
 
-TEST(ControlMapping, ButtonsGiveTheCommandsKeysWithEveryPressNeededForAWholeGame) {
+TEST(ControlMapping, BackLeavesEverywhereAndButtonsPressedTogetherComeInAFixedOrder) {
   Pad pad;
-  EXPECT_EQ(pad.at(0, holding({ControlButton::West})), Keys{13}) << "Enter: shields, Delay";
-  EXPECT_EQ(pad.at(10, holding({ControlButton::East})), Keys{'f'});
-  EXPECT_EQ(pad.at(20, holding({ControlButton::RightShoulder})), Keys{'='});
-  EXPECT_EQ(pad.at(30, holding({ControlButton::LeftShoulder})), Keys{8});
-  EXPECT_EQ(pad.at(40, holding({ControlButton::North})), Keys{'y'});
-  EXPECT_EQ(pad.at(50, holding({ControlButton::Back})), (Keys{27, 'q'}));
-  // Pressed together in one update: in a fixed order, each once.
-  EXPECT_EQ(pad.at(60, holding({ControlButton::Start, ControlButton::South})), (Keys{SPACE, 'p'}));
+  // Escape for the game, the prompts and the Delay; "q" for the final victory display.
+  EXPECT_EQ(pad.at(0, holding({ControlButton::Back})), (Keys{27, 'q'}));
+  EXPECT_EQ(pad.at(10, holding({ControlButton::Start, ControlButton::South})), (Keys{SPACE, 'p'}));
 }
 
-TEST(ControlMapping, TheBrowsersStandardLayoutFindsEachControl) {
+TEST(ControlMapping, TheBrowsersStandardLayoutCountsTriggersAsShouldersAndBadAxesAsCentred) {
   Pad pad;
-  EXPECT_EQ(pad.at(0, standardGamepadState(1u << 7, 0, 0)), Keys{'='}) << "right trigger";
-  EXPECT_EQ(pad.at(10, standardGamepadState(1u << 8, 0, 0)), (Keys{27, 'q'}));
-  EXPECT_EQ(pad.at(20, standardGamepadState(1u << 15, 0, 0)), Keys{RIGHT});
-  EXPECT_EQ(pad.at(30, standardGamepadState(0, 0, -2)), Keys{UP}) << "clamped";
-  EXPECT_EQ(pad.at(40, standardGamepadState(0, 0, 0)), Keys{});
-  EXPECT_EQ(pad.at(50, standardGamepadState(1u << 0, std::numeric_limits<double>::quiet_NaN(), 0)),
-            Keys{SPACE});
+  EXPECT_EQ(pad.at(0, standardGamepadState(1u << 7, 0, 0)), Keys{'='});
+  EXPECT_EQ(pad.at(10, standardGamepadState(0, 0, -2)), Keys{UP});
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(pad.at(20, standardGamepadState(1u << 0, nan, nan)), Keys{SPACE});
 }
 
 }  // namespace
