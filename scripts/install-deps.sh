@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Idempotent: does nothing
 # when every package is already there, so both README commands can call it each time.
-# `--web` adds what the browser editions need: Emscripten, Node.js and Chromium for their
-# tests (puppeteer-core comes from npm, through the lock file in tests/web).
+# `--web` adds what building the browser editions needs (Emscripten, Node.js);
+# `--web-tests` that and Chromium for their tests (puppeteer-core comes from npm, through
+# the lock file in tests/web).
 set -euo pipefail
 
 PACKAGES=(
@@ -20,12 +21,16 @@ PACKAGES=(
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
 )
-if [ "${1:-}" = "--web" ]; then
-  PACKAGES+=(
-    emscripten               # the WebAssembly build (browser editions, replay under Node.js)
-    nodejs                   # runs the replay tool's WebAssembly build and the browser tests
-    chromium                 # the browser tests, headless
-  )
+case "${1:-}" in
+  --web | --web-tests)
+    PACKAGES+=(
+      emscripten             # the WebAssembly build (browser editions, replay under Node.js)
+      nodejs                 # runs the replay tool's WebAssembly build and the browser tests
+    )
+    ;;
+esac
+if [ "${1:-}" = "--web-tests" ]; then
+  PACKAGES+=(chromium)       # the browser tests, headless
 fi
 
 missing=()

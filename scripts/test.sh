@@ -5,7 +5,7 @@
 # random-key soaks, the million-frame flight on the normal build, and a two-minute fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh --web
+scripts/install-deps.sh --web-tests
 jobs=$(nproc)
 
 if [ "${1:-}" = "--soak" ]; then
