@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages named on the command line that are missing: the tools that
-# making and checking a release need beyond the build's own (scripts/install-deps.sh).
+# Installs the Debian packages named on the command line that are missing (through
+# apt-get, with sudo when not root): the build's own list (scripts/install-deps.sh) and the
+# tools that making and checking a release need beyond it.
 set -euo pipefail
 
 missing=()

@@ -39,6 +39,20 @@ async function openPage(browser, url, beforeLoad = async () => {}) {
     if (message.type() === 'error') errors.push(message.text());
   });
   await page.setViewport({width: 1024, height: 768});
+  // The tests' one way to read a replay picture (base64 PNG) inside the page: its RGBA bytes.
+  await page.evaluateOnNewDocument(() => {
+    window.replayPixels = async png => {
+      const image = new Image();
+      image.src = 'data:image/png;base64,' + png;
+      await image.decode();
+      const scratch = document.createElement('canvas');
+      scratch.width = 640;
+      scratch.height = 400;
+      const context = scratch.getContext('2d');
+      context.drawImage(image, 0, 0);
+      return context.getImageData(0, 0, 640, 400).data;
+    };
+  });
   await beforeLoad(page);
   await page.goto(url);
   return {page, errors};
@@ -65,15 +79,7 @@ function replayPicture(edition, script, retrace) {
 // where the reference is.
 async function canvasDifferences(page, referencePng, shimmering = []) {
   return page.evaluate(async (png, areas) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + png;
-    await image.decode();
-    const scratch = document.createElement('canvas');
-    scratch.width = 640;
-    scratch.height = 400;
-    const scratchContext = scratch.getContext('2d');
-    scratchContext.drawImage(image, 0, 0);
-    const want = scratchContext.getImageData(0, 0, 640, 400).data;
+    const want = await replayPixels(png);
     const have = document.getElementById('screen').getContext('2d').getImageData(0, 0, 640, 400).data;
     const shimmers = (x, y) => areas.some(([l, t, r, b]) => l <= x && x <= r && t <= y && y <= b);
     const black = (data, i) => data[i] === 0 && data[i + 1] === 0 && data[i + 2] === 0;
@@ -120,22 +126,8 @@ const BORDER = [300, 24];  // the innermost rectangle of the play-field border
 const AROUND_THE_SHIP = [186, 188, 214, 212];
 async function shipCentre(page, png) {
   return page.evaluate(async (png, [l, t, r, b]) => {
-    const pixels = async source => {
-      const c = document.createElement('canvas');
-      c.width = 640;
-      c.height = 400;
-      const context = c.getContext('2d');
-      if (typeof source === 'string') {
-        const image = new Image();
-        image.src = 'data:image/png;base64,' + source;
-        await image.decode();
-        context.drawImage(image, 0, 0);
-        return context.getImageData(0, 0, 640, 400).data;
-      }
-      return source.getContext('2d').getImageData(0, 0, 640, 400).data;
-    };
     const key = (d, i) => (d[i] << 16) | (d[i + 1] << 8) | d[i + 2];
-    const reference = await pixels(png);
+    const reference = await replayPixels(png);
     const inside = new Set(), outside = new Set();
     for (let y = 26; y < 373; ++y) {
       for (let x = 61; x < 578; ++x) {
@@ -145,7 +137,7 @@ async function shipCentre(page, png) {
       }
     }
     const ship = new Set([...inside].filter(k => !outside.has(k)));
-    const shown = await pixels(document.getElementById('screen'));
+    const shown = document.getElementById('screen').getContext('2d').getImageData(0, 0, 640, 400).data;
     let sx = 0, sy = 0, n = 0;
     for (let y = 26; y < 373; ++y) {
       for (let x = 61; x < 578; ++x) {
@@ -184,14 +176,8 @@ async function waitForBorder(page, colour) {
 // The border's colour in a replay picture.
 async function borderIn(page, png) {
   return page.evaluate(async (source, [x, y]) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + source;
-    await image.decode();
-    const c = document.createElement('canvas');
-    c.width = 640;
-    c.height = 400;
-    c.getContext('2d').drawImage(image, 0, 0);
-    return Array.from(c.getContext('2d').getImageData(x, y, 1, 1).data.slice(0, 3));
+    const i = 4 * (640 * y + x);
+    return Array.from((await replayPixels(source)).slice(i, i + 3));
   }, png, BORDER);
 }
 
