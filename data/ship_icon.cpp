@@ -18,7 +18,7 @@
 #include "game/game_state.h"
 #include "game/palettes.h"
 #include "game/phases.h"
-#include "screen/headless/headless_display.h"
+#include "platform/headless/headless_display.h"
 #include "screen/numbers.h"
 #include "screen/screen.h"
 #include "screen/screen_access.h"

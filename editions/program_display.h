@@ -3,12 +3,12 @@
 #pragma once
 
 #if defined(__EMSCRIPTEN__)
-#include "screen/web/web_display.h"
+#include "platform/web/web_display.h"
 namespace kestal {
 using ProgramDisplay = WebDisplay;
 }
 #else
-#include "screen/sdl/sdl_display.h"
+#include "platform/sdl/sdl_display.h"
 namespace kestal {
 using ProgramDisplay = SdlDisplay;
 }

@@ -15,7 +15,7 @@ endfunction()
 # `extra_methods` of the runtime.
 function(kestal_web_edition program extra_functions extra_methods)
   set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTAL_SITE_DIR})
-  target_link_libraries(${program} PRIVATE kestal_game kestal_web)
+  target_link_libraries(${program} PRIVATE kestal_game kestal_web kestal_headless)
   set(functions _main _malloc _kestal_web_key_down _kestal_web_controls ${extra_functions})
   set(methods ccall setValue getValue stringToUTF8 lengthBytesUTF8 ${extra_methods})
   list(JOIN functions "','" functions)

@@ -2,8 +2,6 @@
 
 #include <atomic>
 
-#include "screen/headless/headless_display.h"
-
 namespace kestal {
 namespace {
 std::atomic<DisplayBackend*> installed{nullptr};
@@ -14,10 +12,8 @@ void setDisplayBackend(DisplayBackend* backend) {
 }
 
 DisplayBackend& displayBackend() {
-  // Without an entry point's choice (tests, tools) the screen works headless.
-  static HeadlessDisplay fallback;
   DisplayBackend* backend = installed.load();
-  return backend != nullptr ? *backend : fallback;
+  return backend != nullptr ? *backend : fallbackDisplayBackend();
 }
 
 }  // namespace kestal

@@ -34,5 +34,8 @@ class DisplayBackend {
 // The back end the screen service uses; set once by the program's entry point.
 void setDisplayBackend(DisplayBackend* backend);
 DisplayBackend& displayBackend();
+// The back end used while none is set. The screen service does not define it: the program
+// chooses by what it links (platform/headless provides the headless one).
+DisplayBackend& fallbackDisplayBackend();
 
 }  // namespace kestal

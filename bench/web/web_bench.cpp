@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/game_fixture.h"
-#include "screen/web/web_picture.h"
+#include "platform/web/web_picture.h"
 
 namespace {
 

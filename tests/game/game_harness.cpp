@@ -1,7 +1,7 @@
 #include "game_harness.h"
 
+#include "platform/headless/headless_display.h"
 #include "screen/display_backend.h"
-#include "screen/headless/headless_display.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"
 

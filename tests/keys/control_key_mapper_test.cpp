@@ -1,12 +1,12 @@
 // Gamepads and touch controls as key codes: which codes, and when a held control repeats.
-#include "screen/controls/control_key_mapper.h"
+#include "platform/controls/control_key_mapper.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <vector>
 
-#include "screen/controls/standard_gamepad.h"
+#include "platform/controls/standard_gamepad.h"
 #include "screen/keyboard.h"
 
 namespace kestal {

@@ -1,5 +1,5 @@
 // Typed text (UTF-8) to code page 437 bytes.
-#include "screen/keys/cp437.h"
+#include "platform/keys/cp437.h"
 
 #include <gtest/gtest.h>
 

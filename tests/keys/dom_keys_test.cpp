@@ -1,5 +1,5 @@
 // The browser's key-downs to key queue entries and the page's default actions.
-#include "screen/web/dom_keys.h"
+#include "platform/web/dom_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The PC key table: key-downs to key queue entries, checked against the PC keyboard's codes.
-#include "screen/keys/key_down.h"
+#include "platform/keys/key_down.h"
 
 #include <gtest/gtest.h>
 

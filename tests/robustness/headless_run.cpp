@@ -1,8 +1,8 @@
 #include "tests/robustness/headless_run.h"
 
 #include "game/game.h"
+#include "platform/headless/headless_display.h"
 #include "screen/display_backend.h"
-#include "screen/headless/headless_display.h"
 
 namespace kestal::robustness {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_display.h"
 #include "screen/display_backend.h"
-#include "screen/headless/headless_display.h"
 #include "screen/keyboard.h"
 #include "screen/numbers.h"
 #include "screen/program.h"

@@ -16,9 +16,9 @@
 #include "game/game.h"
 #include "game/game_sound.h"
 #include "game/game_state.h"
+#include "platform/sdl/sdl_display.h"
 #include "screen/keyboard.h"
 #include "screen/screen_access.h"
-#include "screen/sdl/sdl_display.h"
 #include "tests/support/x_session.h"
 
 namespace sdltest {

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/sdl/sdl_display.h"
 #include "screen/display_backend.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"
 #include "screen/screen.h"
-#include "screen/sdl/sdl_display.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "screen/sdl/sdl_keys.h"
-#include "screen/web/dom_keys.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/web/dom_keys.h"
 
 namespace kestal {
 namespace {

@@ -1,5 +1,5 @@
 // The beep's samples: a 1000 Hz square wave lasting 250 ms.
-#include "screen/sdl/sdl_beeper.h"
+#include "platform/sdl/sdl_beeper.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SDL's keyboard and window events to key queue entries, checked against the PC keyboard's
 // codes.
-#include "screen/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The window title and where the picture goes on the output.
-#include "screen/sdl/sdl_layout.h"
+#include "platform/sdl/sdl_layout.h"
 
 #include <gtest/gtest.h>
 

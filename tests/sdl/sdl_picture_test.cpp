@@ -1,5 +1,5 @@
 // The visible page turned into display colours, and which rows go up to the display.
-#include "screen/sdl/sdl_picture.h"
+#include "platform/sdl/sdl_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The retrace period, the judgement of whether presents wait for the vertical blank, and
 // the hand-over of vertical blanks between the presenting and the game thread.
-#include "screen/sdl/sdl_retrace.h"
+#include "platform/sdl/sdl_retrace.h"
 
 #include <gtest/gtest.h>
 
