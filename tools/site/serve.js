@@ -34,8 +34,8 @@ const COMPRESSIBLE = new Set(['.html', '.js', '.css', '.wasm', '.json', '.webman
 // site for offline play is the service worker's job, not the HTTP cache's.
 const REVALIDATE = 'no-cache';
 const REUSE = 'max-age=300';
-const revalidated = (file, extension) =>
-  extension === '.html' || extension === '.webmanifest' || path.basename(file) === 'service-worker.js';
+const revalidated = (file, extension) => extension === '.html' ||
+    extension === '.webmanifest' || path.basename(file) === 'service-worker.js';
 
 // Quality 11 saves a further 9 % on the program but takes most of a second per file here,
 // and the first visitor would wait for it.
@@ -142,7 +142,20 @@ function unchanged(request, version, etag) {
   return !Number.isNaN(since) && version.lastModified.getTime() <= since;
 }
 
-// The answer to one request, as {status, headers, body, name, plainSize}.
+// The current version of a file of the site, or null when there is none; a link that
+// leads out of the site counts as none.
+async function versionAt(site, file) {
+  try {
+    const real = await fs.promises.realpath(file);
+    return real.startsWith(site.root + path.sep) ? await currentVersion(site, real) : null;
+  } catch (error) {
+    if (['ENOENT', 'ENOTDIR', 'ENAMETOOLONG', 'ELOOP', 'EACCES'].includes(error.code)) return null;
+    throw error;
+  }
+}
+
+// The answer to one request, as {status, headers, body} and, for a file, its request path
+// and uncompressed size.
 async function answerFor(request, site) {
   if (request.method !== 'GET' && request.method !== 'HEAD') {
     return plainAnswer(405, {'Allow': 'GET, HEAD'});
@@ -150,26 +163,19 @@ async function answerFor(request, site) {
   const target = segmentsOf(request.url);
   if (!target) return plainAnswer(400);
   const index = target.raw.endsWith('/') ? 'index.html' : '';
-  const name = '/' + target.segments.join('/') + index;
   const file = path.join(site.root, ...target.segments, index);
-  let version;
-  try {
-    const real = await fs.promises.realpath(file);
-    if (!real.startsWith(site.root + path.sep)) return plainAnswer(404);
-    version = await currentVersion(site, real);
-  } catch (error) {
-    if (['ENOENT', 'ENOTDIR', 'ENAMETOOLONG', 'ELOOP', 'EACCES'].includes(error.code)) {
-      return plainAnswer(404);
-    }
-    throw error;
-  }
-  if (version.stat.isDirectory()) {
+  const version = await versionAt(site, file);
+  if (version && version.stat.isDirectory()) {
     // Relative, so that the answer can never send the browser to another site.
     const last = target.raw.split('/').pop();
     return {status: 301, body: Buffer.alloc(0), headers: {'Location': `./${last}/`}};
   }
-  if (!version.body) return plainAnswer(404);
+  if (!version || !version.body) return plainAnswer(404);
+  const name = '/' + target.segments.join('/') + index;
+  return {...await fileAnswer(request, version, file), name, plainSize: version.body.length};
+}
 
+async function fileAnswer(request, version, file) {
   const extension = path.extname(file).toLowerCase();
   const compressible = COMPRESSIBLE.has(extension);
   const encoding = compressible ? chosenEncoding(request.headers['accept-encoding']) : undefined;
@@ -183,9 +189,8 @@ async function answerFor(request, site) {
   };
   if (compressible) headers['Vary'] = 'Accept-Encoding';
   if (encoded) headers['Content-Encoding'] = encoding;
-  const body = encoded || version.body;
   const status = unchanged(request, version, etag) ? 304 : 200;
-  return {status, headers, body, name, plainSize: version.body.length};
+  return {status, headers, body: encoded || version.body};
 }
 
 function handler(site) {
@@ -221,6 +226,7 @@ function handler(site) {
 // What the HTTP parser rejects before a request exists: a short answer when the socket can
 // still take one, then the connection is closed.
 function onClientError(error, socket) {
+  // An answer under way (Node's own default looks at the same field) must not be mixed with.
   if (error.code === 'ECONNRESET' || !socket.writable || socket._httpMessage) {
     socket.destroy();
     return;
@@ -228,9 +234,9 @@ function onClientError(error, socket) {
   const status = {HPE_HEADER_OVERFLOW: 431, ERR_HTTP_REQUEST_TIMEOUT: 408,
                   HPE_HEADERS_TIMEOUT: 408}[error.code] || 400;
   const {body} = plainAnswer(status);
-  socket.end(`HTTP/1.1 ${status} ${MESSAGES[status]}\r\nContent-Type: text/plain; charset=utf-8\r\n` +
-             `Content-Length: ${body.length}\r\nConnection: close\r\n\r\n${body}`,
-             () => socket.destroy());
+  socket.end(`HTTP/1.1 ${status} ${MESSAGES[status]}\r\n` +
+             `Content-Type: text/plain; charset=utf-8\r\nContent-Length: ${body.length}\r\n` +
+             `Connection: close\r\n\r\n${body}`, () => socket.destroy());
 }
 
 function listen(server, port) {
