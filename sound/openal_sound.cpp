@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string_view>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 namespace kestal {
 namespace {
@@ -27,26 +28,16 @@ constexpr ALfloat listenerOrientation[6] = {0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f}
 constexpr ALenum DEFAULT_FORMAT = AL_FORMAT_MONO16;
 constexpr ALsizei DEFAULT_FREQUENCY = 22050;
 
-// Room for the longest sound path and its terminator; the legacy loader wants a mutable name.
-constexpr std::size_t FILE_NAME_CAPACITY = 32;
-constexpr bool fileNamesFit() {
-  for (const char* path : SOUND_FILES) {
-    if (std::string_view(path).size() >= FILE_NAME_CAPACITY) return false;
-  }
-  return true;
-}
-static_assert(fileNamesFit());
-
-// True when OpenAL reports no error; otherwise says on stderr which step failed.
-bool noAlError(const char* step) {
+// "" when OpenAL reports no error; otherwise which step failed and how.
+std::string alProblem(const char* step) {
   const ALenum error = alGetError();
-  if (error == AL_NO_ERROR) return true;
+  if (error == AL_NO_ERROR) return {};
+  char code[12];
+  std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(error));
+  std::string problem = std::string(step) + " failed, OpenAL error " + code;
   // alGetString gives NULL for an error raised without a current context.
-  const ALchar* text = alGetString(error);
-  std::fprintf(stderr, "sound set-up: %s failed, OpenAL error 0x%04X%s%s\n", step,
-               static_cast<unsigned>(error), text != nullptr ? ": " : "",
-               text != nullptr ? text : "");
-  return false;
+  if (const ALchar* text = alGetString(error); text != nullptr) problem += std::string(": ") + text;
+  return problem;
 }
 
 void printFailed() {
@@ -55,22 +46,23 @@ void printFailed() {
 }
 
 // Loads one WAV file with ALUT's legacy loader into `buffer`; returns the file's loop flag.
-ALboolean fillBuffer(ALuint buffer, const char* path) {
+ALboolean fillBuffer(ALuint buffer, const std::string& path) {
   ALenum format = DEFAULT_FORMAT;
   ALvoid* data = nullptr;
   ALsizei size = 0;
   ALsizei frequency = DEFAULT_FREQUENCY;
   ALboolean loop = AL_FALSE;
-  ALbyte fileName[FILE_NAME_CAPACITY] = {};
-  for (std::size_t i = 0; path[i] != '\0'; ++i) fileName[i] = static_cast<ALbyte>(path[i]);
+  // The legacy loader wants a mutable name.
+  std::vector<ALbyte> fileName(path.begin(), path.end());
+  fileName.push_back(0);
 
   alutGetError();  // so a failure below reports its own error, not an older one
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  alutLoadWAVFile(fileName, &format, &data, &size, &frequency, &loop);
+  alutLoadWAVFile(fileName.data(), &format, &data, &size, &frequency, &loop);
 #pragma GCC diagnostic pop
   if (data == nullptr) {
-    std::fprintf(stderr, "sound: cannot load %s (%s); that effect stays silent\n", path,
+    std::fprintf(stderr, "sound: cannot load %s (%s); that effect stays silent\n", path.c_str(),
                  alutGetErrorString(alutGetError()));
   }
   alBufferData(buffer, format, data, size, frequency);
@@ -84,45 +76,51 @@ ALboolean fillBuffer(ALuint buffer, const char* path) {
 }  // namespace
 
 bool OpenAlSound::setUpSound() {
-  // Before the sources exist there is nothing worth releasing; after, sources and buffers go.
-  if (!openDevice() || !makeBuffersAndSources()) {
-    printFailed();
-    alutExit();
-    return false;
-  }
-  if (!placeSourcesAndListener()) {
-    printFailed();
-    release();
-    return false;
-  }
-  return true;
-}
-
-bool OpenAlSound::openDevice() {
-  if (alutInit(nullptr, nullptr)) return true;
-  std::fprintf(stderr, "sound set-up: no audio device: %s\n", alutGetErrorString(alutGetError()));
+  const std::string problem = trySetUpSound({});
+  if (problem.empty()) return true;
+  std::fprintf(stderr, "sound set-up: %s\n", problem.c_str());
+  printFailed();
   return false;
 }
 
-bool OpenAlSound::makeBuffersAndSources() {
+std::string OpenAlSound::trySetUpSound(const std::string& directory) {
+  // Before the sources exist there is nothing worth releasing; after, sources and buffers go.
+  std::string problem = openDevice();
+  if (problem.empty()) problem = makeBuffersAndSources(directory);
+  if (!problem.empty()) {
+    alutExit();
+    return problem;
+  }
+  problem = placeSourcesAndListener();
+  if (!problem.empty()) release();
+  return problem;
+}
+
+std::string OpenAlSound::openDevice() {
+  if (alutInit(nullptr, nullptr)) return {};
+  return std::string("no audio device: ") + alutGetErrorString(alutGetError());
+}
+
+std::string OpenAlSound::makeBuffersAndSources(const std::string& directory) {
   for (unsigned int& buffer : soundBuffers) alGenBuffers(1, &buffer);
-  if (!noAlError("creating the buffers")) return false;
-  loadBuffers();
-  if (!noAlError("loading the effects")) return false;
+  if (std::string problem = alProblem("creating the buffers"); !problem.empty()) return problem;
+  loadBuffers(directory);
+  if (std::string problem = alProblem("loading the effects"); !problem.empty()) return problem;
   for (unsigned int& source : soundSources) alGenSources(1, &source);
-  return noAlError("creating the sources");
+  return alProblem("creating the sources");
 }
 
-bool OpenAlSound::placeSourcesAndListener() {
+std::string OpenAlSound::placeSourcesAndListener() {
   configureSources();
-  if (!noAlError("configuring the sources")) return false;
+  if (std::string problem = alProblem("configuring the sources"); !problem.empty()) return problem;
   configureListener();
-  return noAlError("configuring the listener");
+  return alProblem("configuring the listener");
 }
 
-void OpenAlSound::loadBuffers() {
+void OpenAlSound::loadBuffers(const std::string& directory) {
+  const std::string prefix = directory.empty() ? std::string() : directory + "/";
   for (int slot = 0; slot < SOUND_SLOTS; ++slot) {
-    lastLoopFlag = fillBuffer(soundBuffers[slot], SOUND_FILES[slot]) == AL_TRUE;
+    lastLoopFlag = fillBuffer(soundBuffers[slot], prefix + SOUND_FILES[slot]) == AL_TRUE;
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "game/game_sound.h"
 
@@ -22,6 +23,10 @@ class OpenAlSound final : public GameSound {
   // shuts ALUT down and returns false: the program must then end. It does not start the
   // warp sound; the game's start-up does.
   bool setUpSound();
+  // The same set-up for a program that plays on without sound: the files are read from
+  // `directory` (the one holding sound/; "" for the working directory), and a failure is
+  // not printed but returned, in one line, with everything released. "" when sound is ready.
+  std::string trySetUpSound(const std::string& directory);
 
   void play(SoundSlot slot, bool looping) override;
   void stop(SoundSlot slot) override;
@@ -30,10 +35,11 @@ class OpenAlSound final : public GameSound {
 
  private:
   void releaseSound();
-  bool openDevice();
-  bool makeBuffersAndSources();
-  bool placeSourcesAndListener();
-  void loadBuffers();
+  // Each returns what failed, or "" when all went well.
+  std::string openDevice();
+  std::string makeBuffersAndSources(const std::string& directory);
+  std::string placeSourcesAndListener();
+  void loadBuffers(const std::string& directory);
   void configureSources();
   void configureListener();
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 
 #include "platform/keys/cp437.h"
 
@@ -18,5 +19,9 @@ struct KeyEvents {
     if (count < entries.size()) entries[count++] = entry;
   }
 };
+
+// Where a back end hands the entries it gathered: the key queue (pushKey) while a person
+// plays, or whoever steers the showing of a recorded game.
+using KeySink = std::function<void(int entry)>;
 
 }  // namespace kestal

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "screen/keyboard.h"
-
 namespace kestal {
 namespace {
 
@@ -34,10 +32,6 @@ float stickAxis(Sint16 value) {
 
 std::int64_t nowMs() {
   return static_cast<std::int64_t>(SDL_GetTicks64());
-}
-
-void deliver(const KeyEvents& keys) {
-  for (std::size_t i = 0; i < keys.count; ++i) pushKey(keys.entries[i]);
 }
 
 }  // namespace
@@ -90,11 +84,12 @@ void SdlControllers::handle(const SDL_Event& event) {
   }
 }
 
-void SdlControllers::tick() {
+void SdlControllers::tick(const KeySink& keys) {
   const std::int64_t now = nowMs();
   for (Controller& controller : controllers_) {
     if (!controller.device) continue;
-    deliver(controller.keys.update(controlState(controller), now));
+    const KeyEvents given = controller.keys.update(controlState(controller), now);
+    for (std::size_t i = 0; i < given.count; ++i) keys(given.entries[i]);
     controller.pressedSinceTick = 0;
   }
 }

@@ -27,11 +27,11 @@ class SdlControllers {
   static bool isControllerEvent(const SDL_Event& event);
   // Plugging in and out, buttons and axes, noted until the next tick.
   void handle(const SDL_Event& event);
-  // The controls as the events since the last tick left them: their keys go into the key
-  // queue, and held controls repeat. Call after each batch of events, and at least once
+  // The controls as the events since the last tick left them: their keys go to `keys`, and
+  // held controls repeat. Call after each batch of events, and at least once
   // per refresh. A batch counts as one change, so a stick moved diagonally (one event per
   // axis) or two buttons pressed at once give no key for a position passed on the way.
-  void tick();
+  void tick(const KeySink& keys);
 
  private:
   struct Controller {

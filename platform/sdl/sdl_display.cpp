@@ -9,7 +9,9 @@
 
 #include "platform/sdl/sdl_beeper.h"
 #include "platform/sdl/sdl_layout.h"
+#include "platform/sdl/sdl_watch.h"
 #include "platform/sdl/sdl_window.h"
+#include "screen/keyboard.h"
 #include "screen/program.h"
 
 namespace kestal {
@@ -25,7 +27,9 @@ constexpr auto LONGEST_RETRACE_WAIT = 100ms;
 constexpr int BUSY_POLLS_BEFORE_SLEEPING = 64;
 }  // namespace
 
-SdlDisplay::SdlDisplay(std::string_view programPath) : title_(windowTitleFromPath(programPath)) {}
+SdlDisplay::SdlDisplay(std::string_view programPath, Mode mode)
+    : title_(windowTitleFromPath(programPath)),
+      watch_(mode == Mode::Watch ? std::make_unique<WatchControls>() : nullptr) {}
 
 SdlDisplay::~SdlDisplay() = default;
 
@@ -34,6 +38,14 @@ int SdlDisplay::run(const std::function<void()>& game) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The close button is a key for the game, not a reason to quit.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (watch_) {
+    openWindow();
+    if (!window_) {
+      reportOpenFailure(openFailure_);
+      shutDown();
+      return 1;
+    }
+  }
   std::thread gameThread([this, &game] { runGame(game); });
   serve();
   gameThread.join();
@@ -95,7 +107,11 @@ void SdlDisplay::carryOut(const Requests& work) {
 
 void SdlDisplay::openWindow() {
   std::string failure;
-  if (!window_) window_ = SdlWindow::open(title_, failure);
+  if (!window_) {
+    KeySink keys = pushKey;
+    if (watch_) keys = [watch = watch_.get()](int entry) { watch->press(entry); };
+    window_ = SdlWindow::open(title_, std::move(keys), failure);
+  }
   if (window_) {
     if (wakeEventType_ == 0) wakeEventType_ = SDL_RegisterEvents(1);
     periodMs_.store(window_->periodMs());
@@ -171,13 +187,22 @@ void SdlDisplay::open() {
     failure = openFailure_;
   }
   if (!failure.empty()) {
-    std::fprintf(stderr, "%s: cannot show the screen: %s\n", title_.c_str(), failure.c_str());
+    reportOpenFailure(failure);
     exitProgram(1);
   }
 }
 
+void SdlDisplay::reportOpenFailure(const std::string& failure) const {
+  std::fprintf(stderr, "%s: cannot show the screen: %s\n", title_.c_str(), failure.c_str());
+}
+
 void SdlDisplay::waitRetrace() {
   emptyPolls_ = 0;
+  if (watch_) {
+    const WatchControls::Retrace step = watch_->atRetrace();
+    if (step == WatchControls::Retrace::Leave) exitProgram(0);
+    if (step == WatchControls::Retrace::GoOn) return;
+  }
   if (windowOpen_.load() && vsyncObserved_.load()) {
     const std::uint64_t target = retrace_.enterWait();
     if (presenterIdle_.load()) wakePresenter();
@@ -203,6 +228,7 @@ void SdlDisplay::beep() {
 }
 
 void SdlDisplay::emptyPoll() {
+  if (watch_ && !watch_->atEmptyPoll()) exitProgram(0);
   if (++emptyPolls_ > BUSY_POLLS_BEFORE_SLEEPING) std::this_thread::sleep_for(1ms);
 }
 

@@ -4,6 +4,9 @@
 //   kestal::SdlDisplay display(argv[0]);
 //   kestal::setDisplayBackend(&display);
 //   return display.run([&] { ...game... });
+//
+// It also shows recorded games (Mode::Watch): the keys then steer the showing instead of
+// reaching the game (see sdl_watch.h).
 #pragma once
 
 #include <atomic>
@@ -22,17 +25,23 @@ namespace kestal {
 
 class SdlBeeper;
 class SdlWindow;
+class WatchControls;
 
 class SdlDisplay final : public DisplayBackend {
  public:
+  // Play: the window's keys go into the key queue. Watch: the window opens before the game
+  // starts (so that a missing display ends the run before anything else is set up), and
+  // its keys are the viewer's controls; the game sees only the keys its driver puts in.
+  enum class Mode { Play, Watch };
+
   // `programPath` is argv[0]; the window is titled with its file name.
-  explicit SdlDisplay(std::string_view programPath);
+  explicit SdlDisplay(std::string_view programPath, Mode mode = Mode::Play);
   ~SdlDisplay() override;
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
 
   // Runs `game` on a new thread while the calling (main) thread serves the window; returns
-  // exitProgram's code, or 0 when `game` returns.
+  // exitProgram's code, or 0 when `game` returns (also when a viewer leaves).
   int run(const std::function<void()>& game) override;
 
   // Everything below is called on the game thread.
@@ -63,12 +72,14 @@ class SdlDisplay final : public DisplayBackend {
   void serve();
   void carryOut(const Requests& work);
   void openWindow();
+  void reportOpenFailure(const std::string& failure) const;
   void closeWindow();
   void shutDown();
   void request(const Requests& work);
   void wakePresenter();
 
   const std::string title_;
+  const std::unique_ptr<WatchControls> watch_;  // null in play
 
   // Guards the requests, the answers to open() and the game's end.
   std::mutex mutex_;

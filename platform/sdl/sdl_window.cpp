@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "platform/sdl/sdl_layout.h"
 #include "platform/sdl/sdl_window_manager.h"
-#include "screen/keyboard.h"
 
 namespace kestal {
 
@@ -68,7 +68,8 @@ void preferDriversThatShowSomething() {
 
 }  // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::open(const std::string& title, std::string& failure) {
+std::unique_ptr<SdlWindow> SdlWindow::open(const std::string& title, KeySink keys,
+                                           std::string& failure) {
   preferDriversThatShowSomething();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     failure = noWindowSystemReason("SDL: " + sdlError());
@@ -82,6 +83,7 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const std::string& title, std::string
     return nullptr;
   }
   std::unique_ptr<SdlWindow> window(new SdlWindow());
+  window->keySink_ = std::move(keys);
   if (!window->create(title, failure)) return nullptr;
   return window;
 }
@@ -160,11 +162,11 @@ void SdlWindow::pumpEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event)) handleEvent(event);
   deliver(keys_.flush());
-  controllers_.tick();
+  controllers_.tick(keySink_);
 }
 
 void SdlWindow::deliver(const KeyEvents& keys) {
-  for (std::size_t i = 0; i < keys.count; ++i) pushKey(keys.entries[i]);
+  for (std::size_t i = 0; i < keys.count; ++i) keySink_(keys.entries[i]);
   if (keys.toggleFullScreen) toggleFullScreen();
 }
 

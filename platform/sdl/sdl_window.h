@@ -20,9 +20,11 @@ namespace kestal {
 
 class SdlWindow {
  public:
-  // Starts SDL's video and opens the window (full screen where possible). Returns null and
-  // says why in `failure` when no picture can be shown at all.
-  static std::unique_ptr<SdlWindow> open(const std::string& title, std::string& failure);
+  // Starts SDL's video and opens the window (full screen where possible); the keys of the
+  // keyboard, the controllers and the close button go to `keys`. Returns null and says why
+  // in `failure` when no picture can be shown at all.
+  static std::unique_ptr<SdlWindow> open(const std::string& title, KeySink keys,
+                                         std::string& failure);
   // Leaves full screen, removes the window and stops SDL's video.
   ~SdlWindow();
   SdlWindow(const SdlWindow&) = delete;
@@ -70,6 +72,7 @@ class SdlWindow {
   std::unique_ptr<PresentedFrame> frame_ = std::make_unique<PresentedFrame>();
   PictureBuffer picture_;
   KeyTranslator keys_;
+  KeySink keySink_;
   SdlControllers controllers_;
   bool redraw_ = true;
   bool fullScreenAvailable_ = true;

@@ -2,6 +2,7 @@
 # Runs the Node.js build of kestal-replay (kestal-replay.js, from the WebAssembly build) and
 # the native tool on the committed key scripts, the way the other tests run them, and
 # compares what they record: traces and state lines byte for byte, pictures by their pixels.
+# The Node.js build has no window: it refuses --window as it refuses any bad option.
 #   node_replay_check.sh NATIVE_TOOL NODE_TOOL_JS SOURCE_DIR
 set -eu
 native=$1 node_tool=$2 root=$3
@@ -47,6 +48,16 @@ check() {
     fi
   done
 }
+
+# The refusal: status 2 and one line on stderr naming the option, nothing written.
+status=0
+node "$node_tool" --window --trace "$scratch/window.trace" 2>"$scratch/window.err" || status=$?
+if [ "$status" != 2 ] || [ "$(wc -l <"$scratch/window.err")" != 1 ] ||
+  ! grep -q -- '^kestal-replay: --window ' "$scratch/window.err" || [ -e "$scratch/window.trace" ]; then
+  echo "--window: the Node.js build ended with status $status and said:"
+  cat "$scratch/window.err"
+  failed=1
+fi
 
 check whole_game --keys "$root/tests/regression/whole_game.keys"
 for keys in "$root"/docs/pictures/*.keys; do

@@ -1,4 +1,5 @@
-// kestal-replay: runs the game headless on a key script and records what it shows.
+// kestal-replay: runs the game on a key script, headless or in a window, and records what it
+// shows.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,10 +10,14 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "tools/replay/key_script.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_session.h"
+#if !defined(__EMSCRIPTEN__)
+#include "tools/replay/window_replay.h"
+#endif
 
 namespace {
 
@@ -41,6 +46,13 @@ KeyScript loadKeyScript(const std::string& path) {
   return script;
 }
 
+ReplayResult runChosenReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
+#if !defined(__EMSCRIPTEN__)
+  if (options.window) return runReplayInWindow(options, events);
+#endif
+  return runReplay(options, events);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,7 +63,7 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return fail(EXIT_BAD_ARGUMENTS, parsed.error);
     const KeyScript script = loadKeyScript(parsed.options.keysPath);
     if (!script.error.empty()) return fail(EXIT_BAD_ARGUMENTS, script.error);
-    const ReplayResult result = runReplay(parsed.options, script.events);
+    const ReplayResult result = runChosenReplay(parsed.options, script.events);
     if (!result.error.empty()) return fail(result.exitStatus, result.error);
     return result.exitStatus;
   } catch (const std::exception& error) {

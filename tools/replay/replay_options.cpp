@@ -70,7 +70,18 @@ std::string applyOption(std::string_view option, std::string_view value, ReplayO
 }
 
 constexpr std::string_view KNOWN_OPTIONS[] = {"--edition", "--keys",   "--frames", "--trace",
-                                              "--state",   "--png-at", "--out"};
+                                              "--state",   "--png-at", "--out",    "--window"};
+
+// The one option without a value. The Node.js build has no window to show the game in.
+std::string applyWindowOption(ReplayOptions& options) {
+#if defined(__EMSCRIPTEN__)
+  (void)options;
+  return "--window needs the desktop build";
+#else
+  options.window = true;
+  return {};
+#endif
+}
 
 }  // namespace
 
@@ -89,6 +100,11 @@ ParsedOptions parseReplayOptions(std::span<const char* const> args) {
       return parsed;
     }
     seen.push_back(option);
+    if (option == "--window") {
+      parsed.error = applyWindowOption(parsed.options);
+      if (!parsed.error.empty()) return parsed;
+      continue;
+    }
     // A value that looks like an option means the real value was left out.
     if (i + 1 == args.size() || std::string_view(args[i + 1]).empty() ||
         std::string_view(args[i + 1]).starts_with("--")) {

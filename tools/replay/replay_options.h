@@ -20,6 +20,7 @@ struct ReplayOptions {
   std::string statePath;
   std::vector<std::uint64_t> pngAt;  // ascending, no repeats
   std::string outDir;
+  bool window = false;  // shown in a window at the display's pace (desktop build only)
 };
 
 struct ParsedOptions {

@@ -21,6 +21,7 @@
 #include "tools/replay/frame_lines.h"
 #include "tools/replay/output_file.h"
 #include "tools/replay/png_frame.h"
+#include "tools/replay/scripted_display.h"
 
 namespace kestal::replay {
 namespace {
@@ -42,8 +43,9 @@ class ReplayRun {
       : options_(options), events_(events) {}
 
   std::string openOutputs();
-  // Returns what went wrong while the game ran, or "".
-  std::string run();
+  // Runs the game on `shown`; returns what went wrong while it ran ("" if nothing) and sets
+  // `code` to the status the game or the back end ended with.
+  std::string run(DisplayBackend& shown, GameSound& sound, int& code);
   std::string finish();
 
  private:
@@ -89,21 +91,21 @@ std::string ReplayRun::openOutputs() {
   return {};
 }
 
-std::string ReplayRun::run() {
-  HeadlessDisplay display({
-      .onOpen = [this] { onOpen(); },
-      .onRetrace = [this](std::uint64_t retrace) { onRetrace(retrace); },
-      .onEmptyPoll = [this] { onEmptyPoll(); },
-  });
+std::string ReplayRun::run(DisplayBackend& shown, GameSound& sound, int& code) {
+  ScriptedDisplay display(shown,
+                          {
+                              .onOpen = [this] { onOpen(); },
+                              .onRetrace = [this](std::uint64_t retrace) { onRetrace(retrace); },
+                              .onEmptyPoll = [this] { onEmptyPoll(); },
+                          });
   // The screen service must not keep pointing at this display once it is gone.
   struct BackendInstalled {
     explicit BackendInstalled(DisplayBackend* backend) { setDisplayBackend(backend); }
     ~BackendInstalled() { setDisplayBackend(nullptr); }
   } installed(&display);
-  NoSound sound;
   const Edition& edition =
       options_.edition == EditionChoice::Silent ? SILENT_EDITION : SOUND_EDITION;
-  display.run([&] { runGame(*game_, edition, sound); });
+  code = display.run([&] { runGame(*game_, edition, sound); });
   return runError_;
 }
 
@@ -167,14 +169,24 @@ void ReplayRun::takePictureIfAsked(std::uint64_t retrace) {
 }  // namespace
 
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
+  HeadlessDisplay display;
+  NoSound sound;
+  return runReplay(options, events, display, sound);
+}
+
+ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events,
+                       DisplayBackend& shown, GameSound& sound) {
   ReplayRun replay(options, events);
   if (std::string problem = replay.openOutputs(); !problem.empty()) {
     return {EXIT_BAD_ARGUMENTS, problem};
   }
-  std::string problem = replay.run();
+  int code = EXIT_FINISHED;
+  std::string problem = replay.run(shown, sound, code);
   std::string closeProblem = replay.finish();
   if (problem.empty()) problem = closeProblem;
-  return {problem.empty() ? EXIT_FINISHED : EXIT_WRITE_FAILED, problem};
+  if (!problem.empty()) return {EXIT_WRITE_FAILED, problem};
+  // Only a back end that could not show the game ends it with a status of its own.
+  return {code, {}};
 }
 
 }  // namespace kestal::replay

@@ -1,10 +1,12 @@
-// One headless run of the game: keys from the script go into the key queue at their
+// One run of the game on a key script: keys from the script go into the key queue at their
 // retraces, and every retrace is recorded to the trace, the state trace and pictures.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "game/game_sound.h"
+#include "screen/display_backend.h"
 #include "tools/replay/key_script.h"
 #include "tools/replay/replay_options.h"
 
@@ -23,8 +25,14 @@ struct ReplayResult {
 };
 
 // Creates the outputs (a failure there is a bad argument: nothing runs), then runs the game
-// until it ends the program, the last frame is recorded, or it waits for a key that the
-// script no longer has. Every file is complete when this returns.
+// headless and silent until it ends the program, the last frame is recorded, or it waits for
+// a key that the script no longer has. Every file is complete when this returns.
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events);
+
+// The same run shown on `shown` (not installed as the screen's back end: the run installs
+// it behind the script) and heard through `sound`. A back end that cannot show the game ends
+// the run with its own status, having said why.
+ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events,
+                       DisplayBackend& shown, GameSound& sound);
 
 }  // namespace kestal::replay
