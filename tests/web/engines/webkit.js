@@ -48,6 +48,18 @@ class WebKitPage {
     this.chromeHeight = chromeHeight;  // the window is this much taller than the viewport
     this.held = new Set();
     this.isOpen = false;
+    this.used = false;
+  }
+
+  // A fresh window, and with it a fresh web process, for each page: in the window of a
+  // game just played, the next page often waited two seconds for its WebAssembly.
+  async freshWindow() {
+    const old = await this.driver.getWindowHandle();
+    await this.driver.switchTo().newWindow('window');
+    const fresh = await this.driver.getWindowHandle();
+    await this.driver.switchTo().window(old);
+    await this.driver.close();
+    await this.driver.switchTo().window(fresh);
   }
 
   evaluate(fn, ...args) { return this.driver.executeScript(fn, ...args); }
@@ -157,6 +169,8 @@ async function launch() {
     async open(url, {init, viewport, touch}) {
       if (touch) throw new Error("WebKitGTK's driver has no touch input");
       if (page.isOpen) await page.close();  // one page at a time (left open by a failed test)
+      if (page.used) await page.freshWindow();
+      page.used = true;
       await page.setViewport(viewport);
       const code = init.map(fn => `(${fn})();`).join('\n');
       await driver.get(code ? url + INIT_MARK + encodeURIComponent(code) : url);
