@@ -40,7 +40,7 @@ function onPath(program) {
 }
 
 // What this engine's tests miss, as the one line that says how to get it.
-function missingPrerequisite() {
+function missingPrerequisite(webBuild) {
   const engine = adapter();
   for (const name of engine.needs.modules) {
     try {
@@ -54,21 +54,20 @@ function missingPrerequisite() {
       return `browser tests in ${engine.title} need ${program}: run scripts/install-deps.sh --web-tests`;
     }
   }
-  const build = process.env.KESTAL_WEB_BUILD || 'build-web';
-  if (!fs.existsSync(path.join(build, 'cmake_install.cmake'))) {
-    return `browser tests need the web build in ${build}: run scripts/test.sh, or emcmake cmake ` +
+  if (!fs.existsSync(path.join(webBuild, 'cmake_install.cmake'))) {
+    return `browser tests need the web build in ${webBuild}: run scripts/test.sh, or emcmake cmake ` +
            '-S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web';
   }
   return null;
 }
 
 // Ends the process with status 77 (ctest: skipped) after that line, when something is missing.
-function skipUnlessReady() {
+function skipUnlessReady(webBuild = process.env.KESTAL_WEB_BUILD || 'build-web') {
   if (!ENGINES.includes(ENGINE)) {
     console.log(`KESTAL_BROWSER is ${ENGINE}; it can be ${ENGINES.join(', ')}`);
     process.exit(1);
   }
-  const missing = missingPrerequisite();
+  const missing = missingPrerequisite(webBuild);
   if (!missing) return;
   console.log(missing);
   process.exit(77);
