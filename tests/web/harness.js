@@ -328,6 +328,19 @@ async function borderIn(page, png) {
 
 // How many of the sound edition's effects play in a loop: the laser, while it fires.
 const loopingSources = page => page.evaluate(() => Module._kestal_web_looping_sources());
+// Watches that number once a frame in the page (one shot of the laser sounds for two frames:
+// too short to be seen from here for sure); resolves to a function that gives the most seen.
+async function watchLoopingSources(page) {
+  await page.evaluate(() => {
+    window.mostLoopingSources = 0;
+    const look = () => {
+      mostLoopingSources = Math.max(mostLoopingSources, Module._kestal_web_looping_sources());
+      requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);
+  });
+  return () => page.evaluate(() => mostLoopingSources);
+}
 const waitForSilence = page => waitFor(page, () => Module._kestal_web_looping_sources() === 0,
                                        {timeout: 5000, what: 'the laser to stop'});
 
@@ -344,4 +357,4 @@ module.exports = {skipUnlessReady, installSite, launchBrowser, serve, openPage, 
                   frames, waitForState, centreOf, clickOn, tap, assertSize, replayPicture,
                   canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
                   PLAY_AGAIN_WAVE, shipTravel, waitForBorder, borderIn, loopingSources,
-                  waitForSilence, expectEnded};
+                  watchLoopingSources, waitForSilence, expectEnded};
