@@ -2,15 +2,18 @@
 // by KESTAL_BROWSER (chromium, the default, firefox or webkit) and driven through its
 // adapter in engines/, and reference pictures drawn by the native kestal-replay.
 //
-// A browser (launchBrowser) has: name, title, version; can.touch; headScript (what its
-// driver needs at the top of every page, or null: serve() puts it there); open(url,
-// {init, viewport, touch}) (use openPage); close().
-// A page (openPage) has: evaluate(fn, ...args) (fn runs in the page, its result awaited,
-// JSON-like values only); press(key), down(key), up(key) (DOM key names: 'Enter',
-// 'ArrowLeft', 'Alt', 'a', ' '); click(x, y) (CSS px of the viewport); touch(x, y) (resolves
-// to a finger with end(); where can.touch); setViewport({width, height}); screenshot()
-// (base64 PNG); errors() (script errors and console errors so far); messages() (console
-// lines so far); close(); native (the driver's own page object, for steps only it can do).
+// A browser, from launchBrowser():
+//   name, title, version; can.touch (whether its driver can touch the screen);
+//   headScript: what its driver needs at the top of every page, or null (serve() puts it
+//   there); open() (through openPage(), which adds the harness's own init); close().
+// A page, from openPage(browser, url, {init, viewport, touch}):
+//   evaluate(fn, ...args)  fn runs in the page; resolves to its (awaited) JSON-like result
+//   press(key), down(key), up(key)  DOM key names: 'Enter', 'ArrowLeft', 'Alt', 'a', ' '
+//   click(x, y)            a mouse click at CSS px of the viewport
+//   touch(x, y)            a finger down; resolves to it, lifted by its end() (can.touch)
+//   setViewport({width, height}), screenshot() (base64 PNG)
+//   errors(), messages()   script and console errors, console lines, since it opened
+//   close(); native        the driver's own page object, for steps only that driver can do
 // WebKitGTK shows one page at a time: opening a page there closes the last.
 'use strict';
 
@@ -180,7 +183,8 @@ async function frames(page, count) {
 }
 
 async function waitForState(page, state, timeout = 20000) {
-  await waitFor(page, wanted => document.body.dataset.state === wanted, {timeout}, state);
+  await waitFor(page, wanted => document.body.dataset.state === wanted,
+                {timeout, what: `the page's state "${state}"`}, state);
 }
 
 // The centre of an element, in CSS px of the viewport, and its size.

@@ -5,6 +5,8 @@
 // in the page, and runs the init functions that the URL's fragment carries.
 'use strict';
 
+const {execFileSync} = require('node:child_process');
+const os = require('node:os');
 const {startXvfb} = require('./xvfb');
 
 const DRIVER = process.env.KESTAL_WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver';
@@ -41,8 +43,9 @@ function webDriverKey(Key, name) {
 
 // The session's one window, shown one page at a time.
 class WebKitPage {
-  constructor(driver, Key, chromeHeight) {
+  constructor(driver, Key, chromeHeight, display) {
     this.driver = driver;
+    this.display = display;
     this.native = driver;  // for steps only this driver can do
     this.Key = Key;
     this.chromeHeight = chromeHeight;  // the window is this much taller than the viewport
@@ -105,7 +108,16 @@ class WebKitPage {
     throw new Error(`a ${width}x${height} viewport was asked for, ${inner.join('x')} given`);
   }
 
-  screenshot() { return this.driver.takeScreenshot(); }
+  // The driver's own screenshot hangs under Xvfb: the viewport is cut out of the X screen,
+  // below the window's toolbar.
+  async screenshot() {
+    const [width, height] = await this.evaluate(() => [innerWidth, innerHeight]);
+    const {x, y} = await this.driver.manage().window().getRect();
+    const crop = `${width}x${height}+${x}+${y + this.chromeHeight}`;
+    const png = execFileSync('sh', ['-c', `xwd -root -silent | convert xwd:- -crop ${crop} png:-`],
+                             {env: {...process.env, DISPLAY: this.display}});
+    return png.toString('base64');
+  }
   errors() { return this.evaluate(() => [...(window.testErrors || [])]); }
   messages() { return this.evaluate(() => [...(window.testMessages || [])]); }
 
@@ -160,7 +172,11 @@ async function launch() {
     throw error;
   }
   const {driver, service, Key} = session;
-  const page = new WebKitPage(driver, Key, await chromeHeight(driver));
+  // Killed, the test leaves no driver behind (nor X server: see startXvfb), and so no browser.
+  for (const signal of ['SIGINT', 'SIGTERM']) {
+    process.once(signal, () => service.kill().finally(() => process.exit(128 + os.constants.signals[signal])));
+  }
+  const page = new WebKitPage(driver, Key, await chromeHeight(driver), x.display);
   const capabilities = await driver.getCapabilities();
   return {
     version: `${capabilities.get('browserVersion')} (MiniBrowser)`,
@@ -187,6 +203,6 @@ async function launch() {
 
 module.exports = {
   title: 'WebKitGTK',
-  needs: {modules: ['selenium-webdriver'], programs: [DRIVER, MINIBROWSER, 'Xvfb']},
+  needs: {modules: ['selenium-webdriver'], programs: [DRIVER, MINIBROWSER, 'Xvfb', 'xwd', 'convert']},
   launch,
 };
