@@ -57,7 +57,7 @@ function missingPrerequisite(webBuild) {
       return `browser tests in ${engine.title} need ${program}: run scripts/install-deps.sh --web-tests`;
     }
   }
-  if (!fs.existsSync(path.join(webBuild, 'cmake_install.cmake'))) {
+  if (webBuild && !fs.existsSync(path.join(webBuild, 'cmake_install.cmake'))) {
     return `browser tests need the web build in ${webBuild}: run scripts/test.sh, or emcmake cmake ` +
            '-S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web';
   }
@@ -65,7 +65,8 @@ function missingPrerequisite(webBuild) {
 }
 
 // Ends the process with status 77 (ctest: skipped) after that line, when something is missing.
-function skipUnlessReady(webBuild = process.env.KESTAL_WEB_BUILD || 'build-web') {
+// A test that needs no site says so with {webBuild: null}.
+function skipUnlessReady({webBuild = process.env.KESTAL_WEB_BUILD || 'build-web'} = {}) {
   if (!ENGINES.includes(ENGINE)) {
     console.log(`KESTAL_BROWSER is ${ENGINE}; it can be ${ENGINES.join(', ')}`);
     process.exit(1);

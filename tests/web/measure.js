@@ -63,7 +63,7 @@ function nativeBench() {
 }
 
 (async () => {
-  h.skipUnlessReady(webBuild);
+  h.skipUnlessReady({webBuild});
   const browser = await h.launchBrowser();
   const site = h.installSite(webBuild);
   const server = await h.serve(site, browser);
