@@ -79,7 +79,7 @@ test('init, errors, console lines, keys, viewport, clicks and screenshots', asyn
   await page.close();
 });
 
-test('touch: a touch screen that says so, and taps where aimed', async t => {
+test('touch: a touch screen that says so (a coarse pointer), and taps where aimed', async t => {
   if (!browser.can.touch) {
     t.skip(`${browser.title}'s driver has no touch input`);
     return;
@@ -87,7 +87,8 @@ test('touch: a touch screen that says so, and taps where aimed', async t => {
   const page = await h.openPage(browser, server.url,
                                 {viewport: {width: 844, height: 390}, touch: true});
   await h.tap(page, 100, 200);
-  assert.deepStrictEqual(await page.evaluate(() => [navigator.maxTouchPoints > 0, events]),
-                         [true, [['touch', 100, 200]]]);
+  assert.deepStrictEqual(await page.evaluate(() => [navigator.maxTouchPoints > 0,
+                                                    matchMedia('(pointer: coarse)').matches, events]),
+                         [true, true, [['touch', 100, 200]]]);
   await page.close();
 });
