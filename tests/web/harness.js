@@ -20,7 +20,6 @@
 const assert = require('node:assert');
 const {execFileSync} = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const site = require('../../tools/site/serve');
@@ -91,49 +90,10 @@ async function launchBrowser() {
   return {name: ENGINE, title: engine.title, ...browser};
 }
 
-// Until the site server can put a script into its pages itself: a proxy in front of it
-// that does, and hands everything else through as it is.
-async function serveWithHeadScript(root, headScript) {
-  const upstream = await site.serve(root);
-  const {hostname, port} = new URL(upstream.url);
-  const proxy = http.createServer((request, response) => {
-    const headers = {...request.headers};
-    delete headers['accept-encoding'];  // pages are rewritten as text
-    const forward = http.request({host: hostname, port, path: request.url, method: request.method,
-                                  headers, agent: false}, answer => {
-      if (!/^text\/html/.test(answer.headers['content-type'] || '')) {
-        response.writeHead(answer.statusCode, answer.headers);
-        answer.pipe(response);
-        return;
-      }
-      const chunks = [];
-      answer.on('data', chunk => chunks.push(chunk));
-      answer.on('end', () => {
-        const page = Buffer.from(Buffer.concat(chunks).toString().replace(
-            /<head[^>]*>/i, head => `${head}<script>${headScript}</script>`));
-        response.writeHead(answer.statusCode, {...answer.headers, 'content-length': page.length});
-        response.end(page);
-      });
-    });
-    forward.on('error', () => response.destroy());
-    request.pipe(forward);
-  });
-  await new Promise(resolve => proxy.listen(0, '127.0.0.1', resolve));
-  return {
-    url: `http://127.0.0.1:${proxy.address().port}/`,
-    sent: upstream.sent,
-    close: async () => {
-      await new Promise(done => proxy.close(done));
-      await upstream.close();
-    },
-  };
-}
-
 // The site on 127.0.0.1, with the browser's head script (if its driver needs one) in every
-// page. Resolves to {url, sent (bytes by path), close()}.
-async function serve(root, browser) {
-  const headScript = browser && browser.headScript;
-  return headScript ? serveWithHeadScript(root, headScript) : site.serve(root);
+// page. Resolves to {url, sent, sentUncompressed, close()} (see tools/site/serve.js).
+function serve(root, browser) {
+  return site.serve(root, {headScript: (browser && browser.headScript) || undefined});
 }
 
 // The tests' one way to read a replay picture (base64 PNG) inside the page: its RGBA bytes.
