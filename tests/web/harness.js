@@ -38,7 +38,8 @@ function onPath(program) {
     }
   };
   if (program.includes('/')) return executable(program);
-  return (process.env.PATH || '').split(':').some(dir => dir && executable(path.join(dir, program)));
+  const dirs = (process.env.PATH || '').split(':').filter(dir => dir);
+  return dirs.some(dir => executable(path.join(dir, program)));
 }
 
 // What this engine's tests miss, as the one line that says how to get it.
@@ -53,12 +54,13 @@ function missingPrerequisite(webBuild) {
   }
   for (const program of engine.needs.programs) {
     if (!onPath(program)) {
-      return `browser tests in ${engine.title} need ${program}: run scripts/install-deps.sh --web-tests`;
+      return `browser tests in ${engine.title} need ${program}: ` +
+             'run scripts/install-deps.sh --web-tests';
     }
   }
   if (webBuild && !fs.existsSync(path.join(webBuild, 'cmake_install.cmake'))) {
-    return `browser tests need the web build in ${webBuild}: run scripts/test.sh, or emcmake cmake ` +
-           '-S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web';
+    return `browser tests need the web build in ${webBuild}: run scripts/test.sh, or ` +
+           'emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web';
   }
   return null;
 }

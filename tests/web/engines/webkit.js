@@ -41,7 +41,7 @@ function webDriverKey(Key, name) {
   return Key[constant];
 }
 
-// The session's one window, shown one page at a time.
+// The page on show: one at a time, each in a window of its own.
 class WebKitPage {
   constructor(driver, Key, chromeHeight, display) {
     this.driver = driver;
@@ -96,7 +96,8 @@ class WebKitPage {
   async touch() { throw new Error("WebKitGTK's driver has no touch input"); }
 
   async setViewport({width, height}) {
-    await this.driver.manage().window().setRect({x: 0, y: 0, width, height: height + this.chromeHeight});
+    const browserWindow = this.driver.manage().window();
+    await browserWindow.setRect({x: 0, y: 0, width, height: height + this.chromeHeight});
     // The window manager's answer (here: the X server's) arrives a little later.
     const end = Date.now() + 5000;
     let inner;
@@ -174,7 +175,8 @@ async function launch() {
   const {driver, service, Key} = session;
   // Killed, the test leaves no driver behind (nor X server: see startXvfb), and so no browser.
   for (const signal of ['SIGINT', 'SIGTERM']) {
-    process.once(signal, () => service.kill().finally(() => process.exit(128 + os.constants.signals[signal])));
+    const status = 128 + os.constants.signals[signal];
+    process.once(signal, () => service.kill().finally(() => process.exit(status)));
   }
   const page = new WebKitPage(driver, Key, await chromeHeight(driver), x.display);
   const capabilities = await driver.getCapabilities();
@@ -203,6 +205,7 @@ async function launch() {
 
 module.exports = {
   title: 'WebKitGTK',
-  needs: {modules: ['selenium-webdriver'], programs: [DRIVER, MINIBROWSER, 'Xvfb', 'xwd', 'convert']},
+  needs: {modules: ['selenium-webdriver'],
+          programs: [DRIVER, MINIBROWSER, 'Xvfb', 'xwd', 'convert']},
   launch,
 };
