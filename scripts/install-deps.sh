@@ -2,8 +2,8 @@
 # Installs the Debian packages the build and the tests need. Idempotent: does nothing
 # when every package is already there, so both README commands can call it each time.
 # `--web` adds what building the browser editions needs (Emscripten, Node.js);
-# `--web-tests` that and Chromium for their tests (puppeteer-core comes from npm, through
-# the lock file in tests/web).
+# `--web-tests` that and the three browsers their tests run in (puppeteer-core and
+# selenium-webdriver come from npm, through the lock file in tests/web).
 set -euo pipefail
 
 PACKAGES=(
@@ -30,7 +30,10 @@ case "${1:-}" in
     ;;
 esac
 if [ "${1:-}" = "--web-tests" ]; then
-  PACKAGES+=(chromium)       # the browser tests, headless
+  PACKAGES+=(
+    chromium firefox-esr     # the browser tests, headless (puppeteer-core)
+    webkit2gtk-driver        # WebKitGTK's MiniBrowser and WebKitWebDriver, under Xvfb
+  )
 fi
 
 exec "$(dirname "$0")/../packaging/install-tools.sh" "${PACKAGES[@]}"

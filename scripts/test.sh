@@ -45,7 +45,7 @@ cmake --build build-test -j"$jobs"
 # tests run beside the native programs.
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-web -j"$jobs"
-# puppeteer-core for the browser tests, at the version the lock file pins (it drives the
-# Debian Chromium and downloads no browser of its own).
+# puppeteer-core and selenium-webdriver for the browser tests, at the versions the lock file
+# pins (they drive Debian's Chromium, Firefox ESR and WebKitGTK and download no browser).
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 ctest --test-dir build-test --output-on-failure -j"$jobs" -LE soak

@@ -1,5 +1,20 @@
-// What the browser tests share: the installed site served on 127.0.0.1, headless Chromium
-// through puppeteer-core, and reference pictures drawn by the native kestal-replay.
+// What the browser tests share: the installed site served on 127.0.0.1, a browser chosen
+// by KESTAL_BROWSER (chromium, the default, firefox or webkit) and driven through its
+// adapter in engines/, and reference pictures drawn by the native kestal-replay.
+//
+// A browser, from launchBrowser():
+//   name, title, version; can.touch (whether its driver can touch the screen);
+//   headScript: what its driver needs at the top of every page, or null (serve() puts it
+//   there); open() (through openPage(), which adds the harness's own init); close().
+// A page, from openPage(browser, url, {init, viewport, touch}):
+//   evaluate(fn, ...args)  fn runs in the page; resolves to its (awaited) JSON-like result
+//   press(key), down(key), up(key)  DOM key names: 'Enter', 'ArrowLeft', 'Alt', 'a', ' '
+//   click(x, y)            a mouse click at CSS px of the viewport
+//   touch(x, y)            a finger down; resolves to it, lifted by its end() (can.touch)
+//   setViewport({width, height}), screenshot() (base64 PNG)
+//   errors(), messages()   script and console errors, console lines, since it opened
+//   close(); native        the driver's own page object, for steps only that driver can do
+// WebKitGTK shows one page at a time: opening a page there closes the last.
 'use strict';
 
 const assert = require('node:assert');
@@ -7,10 +22,61 @@ const {execFileSync} = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
-const {serve} = require('../../tools/site/serve');
+const site = require('../../tools/site/serve');
 
-const CHROMIUM = process.env.KESTAL_CHROMIUM || '/usr/bin/chromium';
+const ENGINE = process.env.KESTAL_BROWSER || 'chromium';
+const ENGINES = ['chromium', 'firefox', 'webkit'];
+const adapter = () => require(`./engines/${ENGINE}`);
+
+function onPath(program) {
+  const executable = file => {
+    try {
+      fs.accessSync(file, fs.constants.X_OK);
+      return true;
+    } catch {
+      return false;
+    }
+  };
+  if (program.includes('/')) return executable(program);
+  const dirs = (process.env.PATH || '').split(':').filter(dir => dir);
+  return dirs.some(dir => executable(path.join(dir, program)));
+}
+
+// What this engine's tests miss, as the one line that says how to get it.
+function missingPrerequisite(webBuild) {
+  const engine = adapter();
+  for (const name of engine.needs.modules) {
+    try {
+      require.resolve(name);
+    } catch {
+      return `browser tests need ${name}: run (cd tests/web && npm ci) or scripts/test.sh`;
+    }
+  }
+  for (const program of engine.needs.programs) {
+    if (!onPath(program)) {
+      return `browser tests in ${engine.title} need ${program}: ` +
+             'run scripts/install-deps.sh --web-tests';
+    }
+  }
+  if (webBuild && !fs.existsSync(path.join(webBuild, 'cmake_install.cmake'))) {
+    return `browser tests need the web build in ${webBuild}: run scripts/test.sh, or ` +
+           'emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release && cmake --build build-web';
+  }
+  return null;
+}
+
+// Ends the process with status 77 (ctest: skipped) after that line, when something is missing.
+// A test that needs no site says so with {webBuild: null}.
+function skipUnlessReady({webBuild = process.env.KESTAL_WEB_BUILD || 'build-web'} = {}) {
+  if (!ENGINES.includes(ENGINE)) {
+    console.log(`KESTAL_BROWSER is ${ENGINE}; it can be ${ENGINES.join(', ')}`);
+    process.exit(1);
+  }
+  const missing = missingPrerequisite(webBuild);
+  if (!missing) return;
+  console.log(missing);
+  process.exit(77);
+}
 
 // The site as `cmake --install` writes it, in a fresh folder.
 function installSite(webBuild) {
@@ -20,46 +86,93 @@ function installSite(webBuild) {
 }
 
 async function launchBrowser() {
-  return puppeteer.launch({
-    executablePath: CHROMIUM,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           '--autoplay-policy=no-user-gesture-required', '--window-size=1024,768'],
-  });
+  const engine = adapter();
+  const browser = await engine.launch();
+  console.log(`browser: ${engine.title} ${browser.version}`);
+  return {name: ENGINE, title: engine.title, ...browser};
 }
 
-// A page of the site with its script errors collected. `beforeLoad(page)` may prepare the
-// page (stubs, another viewport) before the site loads.
-async function openPage(browser, url, beforeLoad = async () => {}) {
-  const page = await browser.newPage();
-  const errors = [];
-  page.on('pageerror', error => errors.push(String(error)));
-  page.on('console', message => {
-    if (message.type() === 'error') errors.push(message.text());
-  });
-  await page.setViewport({width: 1024, height: 768});
-  // The tests' one way to read a replay picture (base64 PNG) inside the page: its RGBA bytes.
-  await page.evaluateOnNewDocument(() => {
-    window.replayPixels = async png => {
-      const image = new Image();
-      image.src = 'data:image/png;base64,' + png;
-      await image.decode();
-      const scratch = document.createElement('canvas');
-      scratch.width = 640;
-      scratch.height = 400;
-      const context = scratch.getContext('2d');
-      context.drawImage(image, 0, 0);
-      return context.getImageData(0, 0, 640, 400).data;
-    };
-  });
-  await beforeLoad(page);
-  await page.goto(url);
-  return {page, errors};
+// The site on 127.0.0.1, with the browser's head script (if its driver needs one) in every
+// page. Resolves to {url, sent, sentUncompressed, close()} (see tools/site/serve.js).
+function serve(root, browser) {
+  return site.serve(root, {headScript: (browser && browser.headScript) || undefined});
+}
+
+// The tests' one way to read a replay picture (base64 PNG) inside the page: its RGBA bytes.
+function definePictureReader() {
+  window.replayPixels = async png => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + png;
+    await image.decode();
+    const scratch = document.createElement('canvas');
+    scratch.width = 640;
+    scratch.height = 400;
+    const context = scratch.getContext('2d');
+    context.drawImage(image, 0, 0);
+    return context.getImageData(0, 0, 640, 400).data;
+  };
+}
+
+// A page of the site with its script errors collected. `init` functions run in the page
+// before its own scripts (stubs); `touch` makes it a touch screen (where browser.can.touch).
+async function openPage(browser, url, {init = [], viewport = {width: 1024, height: 768},
+                                       touch = false} = {}) {
+  return browser.open(url, {init: [definePictureReader, ...init], viewport, touch});
+}
+
+const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
+
+// Resolves to the first truthy value of fn(...args) in the page, asked every 50 ms; `what`
+// names the wait in the error, if it times out.
+async function waitFor(page, fn, {timeout = 20000, what = String(fn)} = {}, ...args) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    const value = await page.evaluate(fn, ...args);
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`waited ${timeout} ms in vain for ${what}`);
+    await pause(50);
+  }
+}
+
+// Waits for `count` more animation frames of the page: the game's pace, which a loaded
+// machine slows down (a software-rendering browser may draw 20 frames a second).
+async function frames(page, count) {
+  const drawn = await page.evaluate(n => new Promise(resolve => {
+    setTimeout(() => resolve(false), 20000);
+    const next = () => (--n > 0 ? requestAnimationFrame(next) : resolve(true));
+    requestAnimationFrame(next);
+  }), count);
+  if (!drawn) throw new Error(`the page drew fewer than ${count} frames in 20 s`);
 }
 
 async function waitForState(page, state, timeout = 20000) {
-  await page.waitForFunction(wanted => document.body.dataset.state === wanted, {timeout}, state);
+  await waitFor(page, wanted => document.body.dataset.state === wanted,
+                {timeout, what: `the page's state "${state}"`}, state);
+}
+
+// The centre of an element, in CSS px of the viewport, and its size.
+function centreOf(page, selector) {
+  return page.evaluate(s => {
+    const box = document.querySelector(s).getBoundingClientRect();
+    return {x: box.left + box.width / 2, y: box.top + box.height / 2, width: box.width,
+            height: box.height};
+  }, selector);
+}
+
+async function clickOn(page, selector) {
+  const at = await centreOf(page, selector);
+  await page.click(at.x, at.y);
+}
+
+async function tap(page, x, y) {
+  const finger = await page.touch(x, y);
+  await finger.end();
+}
+
+// Firefox lays out in 1/60 px: sizes agree when they are within half a pixel.
+function assertSize(actual, expected, message) {
+  const near = actual.every((value, i) => Math.abs(value - expected[i]) < 0.5);
+  assert.ok(near, `${message}: ${actual.join('x')}, not ${expected.join('x')}`);
 }
 
 // The picture kestal-replay shows at `retrace` after `script`, as base64 PNG.
@@ -149,14 +262,13 @@ async function shipCentre(page, png) {
   }, png, AROUND_THE_SHIP);
 }
 
-const pause = ms => new Promise(resolve => setTimeout(resolve, ms));
-
-// How far the ship flies in 400 ms, starting 150 ms after `act` (which thrusts).
+// How far the ship flies in 24 frames (400 ms at 60 Hz), starting 9 frames after `act`
+// (which thrusts).
 async function shipTravel(page, png, act) {
   await act();
-  await pause(150);
+  await frames(page, 9);
   const from = await shipCentre(page, png);
-  await pause(400);
+  await frames(page, 24);
   const to = await shipCentre(page, png);
   assert.ok(from && to, 'the ship is not to be seen');
   return {x: to.x - from.x, y: to.y - from.y};
@@ -183,17 +295,33 @@ async function borderIn(page, png) {
 
 // How many of the sound edition's effects play in a loop: the laser, while it fires.
 const loopingSources = page => page.evaluate(() => Module._kestal_web_looping_sources());
+// Watches that number once a frame in the page (one shot of the laser sounds for two frames:
+// too short to be seen from here for sure); resolves to a function that gives the most seen.
+async function watchLoopingSources(page) {
+  await page.evaluate(() => {
+    window.mostLoopingSources = 0;
+    const look = () => {
+      mostLoopingSources = Math.max(mostLoopingSources, Module._kestal_web_looping_sources());
+      requestAnimationFrame(look);
+    };
+    requestAnimationFrame(look);
+  });
+  return () => page.evaluate(() => mostLoopingSources);
+}
+const waitForSilence = page => waitFor(page, () => Module._kestal_web_looping_sources() === 0,
+                                       {timeout: 5000, what: 'the laser to stop'});
 
-async function expectEnded(opened, message) {
-  await waitForState(opened.page, 'ended');
-  const body = await opened.page.evaluate(() => ({code: document.body.dataset.exitCode,
-                                                  text: document.body.innerText}));
+async function expectEnded(page, message) {
+  await waitForState(page, 'ended');
+  const body = await page.evaluate(() => ({code: document.body.dataset.exitCode,
+                                           text: document.body.innerText}));
   assert.strictEqual(body.code, '0');
   assert.match(body.text, message);
-  assert.deepStrictEqual(opened.errors, []);
+  assert.deepStrictEqual(await page.errors(), []);
 }
 
-module.exports = {serve, installSite, launchBrowser, openPage, waitForState, replayPicture,
+module.exports = {skipUnlessReady, installSite, launchBrowser, serve, openPage, pause, waitFor,
+                  frames, waitForState, centreOf, clickOn, tap, assertSize, replayPicture,
                   canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
-                  PLAY_AGAIN_WAVE, pause, shipTravel, waitForBorder, borderIn, loopingSources,
-                  expectEnded};
+                  PLAY_AGAIN_WAVE, shipTravel, waitForBorder, borderIn, loopingSources,
+                  watchLoopingSources, waitForSilence, expectEnded};

@@ -1,6 +1,6 @@
 // The browser figures beside the native ones of the same machine, in one run (no pass or
 // fail: numbers for the record). Medians, and shares of one 60 Hz refresh (16.7 ms).
-//   node tests/web/measure.js WEB_BUILD NATIVE_BUILD
+//   [KESTAL_BROWSER=chromium|firefox|webkit] node tests/web/measure.js WEB_BUILD NATIVE_BUILD
 'use strict';
 
 const {execFileSync} = require('node:child_process');
@@ -19,27 +19,27 @@ async function pageFigures(browser, server, page, runs = 5) {
   for (let i = 0; i < runs; ++i) {
     server.sent.clear();
     const opened = await h.openPage(browser, server.url + page);
-    await h.waitForState(opened.page, 'ready');
-    await opened.page.keyboard.press('Enter');
-    await opened.page.waitForFunction(() => kestalPage.timing.firstFrame !== null);
-    const t = await opened.page.evaluate(() => kestalPage.timing);
+    await h.waitForState(opened, 'ready');
+    await opened.press('Enter');
+    await h.waitFor(opened, () => kestalPage.timing.firstFrame !== null);
+    const t = await opened.evaluate(() => kestalPage.timing);
     loads.push(t.ready);
     firstFrames.push(t.ready + (t.firstFrame - t.started));
     bytes = [...server.sent].filter(([name]) => !name.startsWith('/sound/'))
                             .reduce((sum, [, n]) => sum + n, 0);
-    await opened.page.close();
+    await opened.close();
   }
   return {load: median(loads), firstFrame: median(firstFrames), bytes};
 }
 
 async function browserBench(browser) {
-  const server = await h.serve(path.join(webBuild, 'bench-site'));
+  const server = await h.serve(path.join(webBuild, 'bench-site'), browser);
   const opened = await h.openPage(browser, server.url);
-  const lines = [];
-  opened.page.on('console', message => lines.push(message.text()));
-  await h.waitForState(opened.page, 'ready');
-  await opened.page.keyboard.press('Enter');
-  await h.waitForState(opened.page, 'ended', 300000);
+  await h.waitForState(opened, 'ready');
+  await opened.press('Enter');
+  await h.waitForState(opened, 'ended', 300000);
+  const lines = await opened.messages();
+  await opened.close();
   await server.close();
   const figures = {};
   for (const line of lines) {
@@ -63,13 +63,14 @@ function nativeBench() {
 }
 
 (async () => {
-  const site = h.installSite(webBuild);
-  const server = await h.serve(site);
+  h.skipUnlessReady({webBuild});
   const browser = await h.launchBrowser();
+  const site = h.installSite(webBuild);
+  const server = await h.serve(site, browser);
   try {
     const web = await browserBench(browser);
     const native = nativeBench();
-    console.log('measure                      browser (headless Chromium)       native');
+    console.log(`measure                      browser (${browser.title})`.padEnd(63) + 'native');
     const row = (name, w, n) => console.log(`${name.padEnd(28)} ${share(w).padEnd(34)} ${n === undefined ? '' : share(n)}`);
     row('frame of play, level 11', web.frame_of_play_level11, native.BM_FrameOfPlayLevel11);
     row('final-victory pass', web.final_victory_pass, native.BM_FinalVictoryPass);
