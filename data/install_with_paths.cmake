@@ -47,16 +47,20 @@ under_prefix(mandir "${KESTAL_MANDIR}")
 under_prefix(KESTAL_DATA_DIR "${KESTAL_GAMEDATADIR}")
 under_prefix(KESTAL_PROGRAM_DIR "${KESTAL_PROGRAMDIR}")
 set(KESTAL_PROGRAM "${KESTAL_PROGRAM_DIR}/kestal")
-file(MAKE_DIRECTORY "${KESTAL_WORK_DIR}")
+# Each install fills in its own copies, so that installs side by side into different places
+# (the tests make several at once) never take each other's paths.
+string(MD5 destination "$ENV{DESTDIR}${kestal_prefix}")
+set(work_dir "${KESTAL_WORK_DIR}/${destination}")
+file(MAKE_DIRECTORY "${work_dir}")
 
 # The command a player types, and its earlier name for menu entries copied from an older
 # installation.
 if(KESTAL_LAUNCHER_TEMPLATE)
   shell_word(KESTAL_DATA_DIR_WORD "${KESTAL_DATA_DIR}")
   shell_word(KESTAL_PROGRAM_WORD "${KESTAL_PROGRAM}")
-  configure_file("${KESTAL_LAUNCHER_TEMPLATE}" "${KESTAL_WORK_DIR}/kestal" @ONLY)
-  file(CREATE_LINK kestal "${KESTAL_WORK_DIR}/kestal-launcher" SYMBOLIC)
-  file(INSTALL "${KESTAL_WORK_DIR}/kestal" "${KESTAL_WORK_DIR}/kestal-launcher"
+  configure_file("${KESTAL_LAUNCHER_TEMPLATE}" "${work_dir}/kestal" @ONLY)
+  file(CREATE_LINK kestal "${work_dir}/kestal-launcher" SYMBOLIC)
+  file(INSTALL "${work_dir}/kestal" "${work_dir}/kestal-launcher"
        DESTINATION "${bindir}"
        FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                         WORLD_READ WORLD_EXECUTE)
@@ -65,8 +69,8 @@ endif()
 if(KESTAL_DESKTOP_TEMPLATE)
   exec_value(KESTAL_LAUNCHER_EXEC "${bindir}/kestal")
   exec_value(KESTAL_SILENT_EXEC "${bindir}/kestal-silent")
-  configure_file("${KESTAL_DESKTOP_TEMPLATE}" "${KESTAL_WORK_DIR}/kestal.desktop" @ONLY)
-  file(INSTALL "${KESTAL_WORK_DIR}/kestal.desktop" DESTINATION "${datadir}/applications")
+  configure_file("${KESTAL_DESKTOP_TEMPLATE}" "${work_dir}/kestal.desktop" @ONLY)
+  file(INSTALL "${work_dir}/kestal.desktop" DESTINATION "${datadir}/applications")
 endif()
 
 # Manual pages are installed compressed, without a time stamp in the compressed file, as
@@ -74,18 +78,19 @@ endif()
 set(pages "")
 foreach(template IN LISTS KESTAL_MAN_TEMPLATES)
   get_filename_component(page "${template}" NAME_WLE)
-  configure_file("${template}" "${KESTAL_WORK_DIR}/${page}" @ONLY)
-  execute_process(COMMAND "${GZIP}" -9 -n -f "${KESTAL_WORK_DIR}/${page}"
+  configure_file("${template}" "${work_dir}/${page}" @ONLY)
+  execute_process(COMMAND "${GZIP}" -9 -n -f "${work_dir}/${page}"
                   COMMAND_ERROR_IS_FATAL ANY)
-  list(APPEND pages "${KESTAL_WORK_DIR}/${page}.gz")
+  list(APPEND pages "${work_dir}/${page}.gz")
 endforeach()
 foreach(pair IN LISTS KESTAL_MAN_LINKS)
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 link)
   list(GET pair 1 page)
-  file(CREATE_LINK "${page}.gz" "${KESTAL_WORK_DIR}/${link}.gz" SYMBOLIC)
-  list(APPEND pages "${KESTAL_WORK_DIR}/${link}.gz")
+  file(CREATE_LINK "${page}.gz" "${work_dir}/${link}.gz" SYMBOLIC)
+  list(APPEND pages "${work_dir}/${link}.gz")
 endforeach()
 if(pages)
   file(INSTALL ${pages} DESTINATION "${mandir}/man6")
 endif()
+file(REMOVE_RECURSE "${work_dir}")
