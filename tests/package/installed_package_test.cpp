@@ -25,12 +25,11 @@ class InstalledPackageTest : public EndToEndTest {
     entry_ = readDesktopEntry(MENU_ENTRY);
   }
 
-  // The command under `execKey`, run as a desktop runs it: where the entry says, or else in
-  // a directory of the user's.
+  // The command under `execKey`, run as a desktop runs an entry without a Path: in the
+  // user's own directory.
   Launch commandOf(const std::string& execKey) {
     Launch launch(execArguments(entry_[execKey]));
-    launch.workingDirectory =
-        entry_.contains("Desktop Entry/Path") ? fs::path(entry_["Desktop Entry/Path"]) : scratch();
+    launch.workingDirectory = scratch();
     return launch;
   }
 
