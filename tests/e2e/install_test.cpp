@@ -1,8 +1,9 @@
 // `cmake --install` into a fresh prefix: both programs, the sounds, a desktop entry and an
-// icon where desktops look for them; and the launcher the entry names starts kestal so that
-// it finds its sounds, from wherever it is started.
+// icon where desktops look for them; and `kestal`, the launcher the entry names too, starts
+// the game so that it finds its sounds, from wherever and however it is started.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/e2e/e2e_fixture.h"
@@ -41,7 +42,8 @@ TEST_F(InstallTest, PutsProgramsSoundsEntryAndIconWhereADesktopLooks) {
   EXPECT_TRUE(executable(prefix_ / "bin/kestal-silent"));
   if (!soundEditionBuilt()) GTEST_SKIP() << "the sound edition is not built";
   EXPECT_TRUE(executable(prefix_ / "bin/kestal"));
-  EXPECT_TRUE(executable(prefix_ / "bin/kestal-launcher"));
+  EXPECT_TRUE(executable(prefix_ / "libexec/kestal/kestal"));
+  EXPECT_EQ(fs::read_symlink(prefix_ / "bin/kestal-launcher"), "kestal");
   for (const char* effect : {"Warp", "Shield", "Laser", "Hit", "Explosion"}) {
     const fs::path installed = prefix_ / "share/kestal/sound" / (std::string(effect) + ".wav");
     EXPECT_EQ(readFile(installed), readFile(buildDirectory() / "sound" / installed.filename()))
@@ -64,8 +66,7 @@ TEST_F(InstallTest, PutsProgramsSoundsEntryAndIconWhereADesktopLooks) {
   EXPECT_EQ(entry["Desktop Entry/Type"], "Application");
   EXPECT_EQ(entry["Desktop Entry/Name"], "KESTAL 2");
   EXPECT_EQ(entry["Desktop Entry/Icon"], "kestal");
-  EXPECT_EQ(entry["Desktop Entry/Exec"], quoted(prefix_ / "bin/kestal-launcher"));
-  EXPECT_EQ(entry["Desktop Entry/Path"], (prefix_ / "share/kestal").string());
+  EXPECT_EQ(entry["Desktop Entry/Exec"], quoted(prefix_ / "bin/kestal"));
   EXPECT_EQ(entry["Desktop Action silent/Exec"], quoted(prefix_ / "bin/kestal-silent"));
   if (onPath("desktop-file-validate")) {
     const CommandResult valid = runCommand(Launch({"desktop-file-validate", entryFile.string()}));
@@ -101,16 +102,40 @@ TEST_F(InstallTest, PutsManualPagesMetadataAndLicenceWhereTheyAreLookedFor) {
   EXPECT_TRUE(metainfo);
 }
 
-TEST_F(InstallTest, LauncherStartsKestalWithItsSoundsFromAnywhere) {
+TEST_F(InstallTest, KestalTypedElsewhereThroughALinkPlaysTheInstalledSounds) {
   if (!soundEditionBuilt()) GTEST_SKIP() << "the sound edition is not built";
-  // Through a link, as a desktop or a user's bin directory might hold it.
-  const fs::path link = scratch() / "elsewhere" / "kestal-launcher";
+  // Typed by name, found as a link in a user's own bin directory (env looks it up on the
+  // PATH it is given), in a directory without sounds.
+  const fs::path link = scratch() / "bin" / "kestal";
   fs::create_directories(link.parent_path());
-  fs::create_symlink(prefix_ / "bin/kestal-launcher", link);
+  fs::create_symlink(prefix_ / "bin/kestal", link);
 
-  Launch launch({link.string()});
+  Launch launch({"env", "kestal"}, {{"PATH", link.parent_path().string() + ":/usr/bin:/bin"}});
   launch.workingDirectory = "/";
   expectStartsWithTheWarp(x(), launch, prefix_ / "share/kestal/sound/Warp.wav", scratch());
+}
+
+TEST_F(InstallTest, LauncherPassesArgumentsAndStatusOnOrSaysItsDataDirectoryIsMissing) {
+  if (!soundEditionBuilt()) GTEST_SKIP() << "the sound edition is not built";
+  // A stand-in for the game that shows where and how it was started.
+  const fs::path program = prefix_ / "libexec/kestal/kestal";
+  writeFile(program, "#!/bin/sh\npwd -P\nprintf '[%s]\\n' \"$@\"\nexit 7\n");
+  Launch launch({(prefix_ / "bin/kestal-launcher").string(), "two words", "", "*", "$HOME"});
+  launch.workingDirectory = "/";
+
+  const CommandResult started = runCommand(launch);
+  EXPECT_EQ(started.status, 7) << started.errors;
+  EXPECT_EQ(started.output,
+            fs::canonical(prefix_ / "share/kestal").string() + "\n[two words]\n[]\n[*]\n[$HOME]\n");
+  EXPECT_EQ(started.errors, "");
+
+  fs::rename(prefix_ / "share/kestal", prefix_ / "share/kestal-moved");
+  const CommandResult missing = runCommand(launch);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.output, "") << "the program was started";
+  EXPECT_EQ(std::count(missing.errors.begin(), missing.errors.end(), '\n'), 1) << missing.errors;
+  EXPECT_NE(missing.errors.find((prefix_ / "share/kestal").string()), std::string::npos)
+      << missing.errors;
 }
 
 }  // namespace

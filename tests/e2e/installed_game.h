@@ -65,19 +65,10 @@ inline std::vector<std::string> execArguments(const std::string& exec) {
 }
 
 // Starts `launch` (the sound edition, by whatever way), lets the warp of the start-up play,
-// quits at the Delay prompt and checks that what was heard is the installed warp: the game
-// found its sounds. OpenAL Soft writes the mix to a file in `scratch`.
-inline void expectStartsWithTheWarp(XServer& x, Launch launch,
-                                    const std::filesystem::path& warpFile,
-                                    const std::filesystem::path& scratch) {
-  const std::filesystem::path config = scratch / "alsoft.conf";
-  const std::filesystem::path mixFile = scratch / "mix.wav";
-  writeFile(config, recordingAudioConfig(mixFile));
+// quits at the Delay prompt and keeps what the game wrote on standard error in `errors`.
+inline void playUntilTheDelayPrompt(XServer& x, Launch launch, std::string& errors) {
   for (const auto& [name, value] : x.environment()) launch.environment[name] = value;
-  launch.environment["ALSOFT_CONF"] = config.string();
-  launch.environment["ALSOFT_DRIVERS"] = std::nullopt;
   ChildProcess process(launch);
-
   ASSERT_TRUE(x.waitForWindow("kestal", 15s)) << process.errors();
   std::this_thread::sleep_for(1200ms);  // the warp lasts a second
   const std::optional<WindowId> current = x.findWindow("kestal");
@@ -85,7 +76,33 @@ inline void expectStartsWithTheWarp(XServer& x, Launch launch,
   runCommand(
       Launch({"xdotool", "key", "--window", std::to_string(*current), "Escape"}, x.environment()));
   ASSERT_EQ(process.waitForExit(5s), 0) << process.errors();
-  EXPECT_EQ(process.errors(), "") << "a sound file was not found";
+  errors = process.errors();
+}
+
+// Starts `launch` as above on OpenAL Soft's null device, which plays nowhere and needs no
+// configuration, and checks that the game found every sound file.
+inline void expectFindsItsSounds(XServer& x, Launch launch) {
+  launch.environment["ALSOFT_CONF"] = std::nullopt;
+  launch.environment["ALSOFT_DRIVERS"] = "null";
+  std::string errors;
+  playUntilTheDelayPrompt(x, launch, errors);
+  EXPECT_EQ(errors.find("cannot load sound/"), std::string::npos) << errors;
+}
+
+// Starts `launch` as above and checks that what was heard is the installed warp: the game
+// found its sounds. OpenAL Soft writes the mix to a file in `scratch`.
+inline void expectStartsWithTheWarp(XServer& x, Launch launch,
+                                    const std::filesystem::path& warpFile,
+                                    const std::filesystem::path& scratch) {
+  const std::filesystem::path config = scratch / "alsoft.conf";
+  const std::filesystem::path mixFile = scratch / "mix.wav";
+  writeFile(config, recordingAudioConfig(mixFile));
+  launch.environment["ALSOFT_CONF"] = config.string();
+  launch.environment["ALSOFT_DRIVERS"] = std::nullopt;
+  std::string errors;
+  playUntilTheDelayPrompt(x, launch, errors);
+  if (::testing::Test::HasFatalFailure()) return;
+  EXPECT_EQ(errors, "") << "a sound file was not found";
 
   const std::optional<Sound> mix = readWav(mixFile);
   const std::optional<Sound> warp = readWav(warpFile);

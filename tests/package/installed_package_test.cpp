@@ -1,6 +1,7 @@
-// The installed package, started the way a desktop starts it: the menu entry's commands in
-// the entry's working directory. The silent action shows the game's start-up screen, as the
-// replay tool draws it; the main entry starts kestal where it finds its sounds.
+// The installed package, started the way a desktop starts it (the menu entry's commands)
+// and the way a player types it (`kestal`, in whatever directory). The silent action shows
+// the game's start-up screen, as the replay tool draws it; the sound edition finds its
+// sounds however it is started.
 #include <filesystem>
 #include <string>
 
@@ -24,10 +25,11 @@ class InstalledPackageTest : public EndToEndTest {
     entry_ = readDesktopEntry(MENU_ENTRY);
   }
 
-  // The command under `execKey`, to be run where the entry says.
+  // The command under `execKey`, run as a desktop runs an entry without a Path: in the
+  // user's own directory.
   Launch commandOf(const std::string& execKey) {
     Launch launch(execArguments(entry_[execKey]));
-    launch.workingDirectory = entry_["Desktop Entry/Path"];
+    launch.workingDirectory = scratch();
     return launch;
   }
 
@@ -46,6 +48,18 @@ TEST_F(InstalledPackageTest, PlayWithoutSoundShowsTheGame) {
 
 TEST_F(InstalledPackageTest, MenuEntryStartsKestalWithItsSounds) {
   expectStartsWithTheWarp(x(), commandOf("Desktop Entry/Exec"), INSTALLED_WARP, scratch());
+}
+
+TEST_F(InstalledPackageTest, KestalTypedInAnotherDirectoryFindsItsSounds) {
+  // A user's PATH on Debian (root's lacks /usr/games); env looks the name up on it. The
+  // earlier name still serves menu entries copied from an older version.
+  for (const char* name : {"kestal", "kestal-launcher"}) {
+    SCOPED_TRACE(name);
+    Launch launch({"env", name},
+                  {{"PATH", "/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games"}});
+    launch.workingDirectory = scratch();
+    expectFindsItsSounds(x(), launch);
+  }
 }
 
 }  // namespace

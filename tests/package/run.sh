@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The release checks (CI runs them after the everyday tests): makes the release with
 # scripts/package.sh, checks the .deb with lintian, installs it with apt, validates the
-# installed menu entry, metadata and manual pages, starts the game from its menu entry
-# under Xvfb (tests/package, ctest label "package"), purges the package and checks that
-# its files are gone, and finally builds the source tarball in an empty folder and runs the
-# README's test command there. Installs and removes a system package: run it as root or
-# with sudo at hand, on a machine where the kestal package may come and go.
+# installed menu entry, metadata and manual pages, starts the game from its menu entry and
+# as `kestal` typed in another directory under Xvfb (tests/package, ctest label "package"),
+# purges the package and checks that its files are gone, and finally builds the source
+# tarball in an empty folder and runs the README's test command there. Installs and
+# removes a system package: run it as root or with sudo at hand, on a machine where the
+# kestal package may come and go.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -52,7 +53,7 @@ for page in kestal kestal-silent kestal-launcher; do
   fi
 done
 
-step "starting the installed game from its menu entry"
+step "starting the installed game from its menu entry and by name"
 cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL_BENCH=OFF \
   >/dev/null
 cmake --build build-pkg/tests -j"$(nproc)" --target kestal-package-tests
@@ -63,7 +64,7 @@ purge
 trap - EXIT
 left=""
 for file in $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
-  /usr/share/games/kestal /usr/share/doc/kestal; do
+  /usr/share/games/kestal /usr/lib/games/kestal /usr/share/doc/kestal; do
   if [ -e "$file" ] || [ -L "$file" ]; then left+=" $file"; fi
 done
 if [ -n "$left" ]; then
