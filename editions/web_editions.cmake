@@ -3,11 +3,23 @@
 # site/ is the whole static site, ready to serve; `cmake --install` copies it.
 set(KESTAL_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 
+# `sounds`: the effect files the page fetches, separated by blanks. Where KESTAL_WEB_APP is
+# set, the page links the app's manifest and icons and keeps the site for offline play;
+# KESTAL_EDITION names the edition in the replays it records.
 function(kestal_web_page program page edition_line other_edition sounds)
   set(KESTAL_PROGRAM ${program})
   set(KESTAL_EDITION_LINE "${edition_line}")
   set(KESTAL_OTHER_EDITION "${other_edition}")
   set(KESTAL_SOUNDS "${sounds}")
+  if(KESTAL_WEB_APP)
+    set(KESTAL_APP_HEAD "<link rel=\"manifest\" href=\"kestal.webmanifest\">
+<link rel=\"icon\" href=\"icons/kestal-192.png\" type=\"image/png\">
+<link rel=\"apple-touch-icon\" href=\"icons/kestal-192.png\">")
+    set(KESTAL_APP_BODY " data-service-worker=\"service-worker.js\"")
+  else()
+    set(KESTAL_APP_HEAD "<link rel=\"icon\" href=\"data:,\">")
+    set(KESTAL_APP_BODY "")
+  endif()
   configure_file(${KESTAL_WEB_PAGE_DIR}/edition.html.in ${KESTAL_SITE_DIR}/${page} @ONLY)
 endfunction()
 
@@ -24,35 +36,38 @@ function(kestal_web_edition program extra_functions extra_methods)
                       "-sEXPORTED_RUNTIME_METHODS=['${methods}']")
 endfunction()
 
-# The page's own files, beside the programs.
+# The page's own scripts and style, beside the programs; KESTAL_WEB_SITE_FILES lists them.
 function(kestal_web_page_files)
-  foreach(file kestal-page.js kestal-page.css)
+  file(GLOB files CONFIGURE_DEPENDS RELATIVE ${KESTAL_WEB_PAGE_DIR} ${KESTAL_WEB_PAGE_DIR}/*.js
+       ${KESTAL_WEB_PAGE_DIR}/*.css)
+  set(copies "")
+  foreach(file IN LISTS files)
     configure_file(${KESTAL_WEB_PAGE_DIR}/${file} ${KESTAL_SITE_DIR}/${file} COPYONLY)
+    list(APPEND copies ${KESTAL_SITE_DIR}/${file})
   endforeach()
+  set(KESTAL_WEB_SITE_FILES ${copies} PARENT_SCOPE)
 endfunction()
 
+set(KESTAL_WEB_APP ON)
 add_executable(kestal-silent kestal_silent_main.cpp)
 kestal_web_edition(kestal-silent "" "")
+set(KESTAL_EDITION silent)
 kestal_web_page(kestal-silent silent.html "The silent edition: no sound."
-                "<a href=\"index.html\">Play with sound</a>" "")
+                "<a class=\"button\" href=\"index.html\">Play with sound</a>" "")
 
 add_executable(kestal kestal_main.cpp web_sound_probe.cpp)
-# The page fetches the effects and writes them into the program's file system; embedding
-# pages and tests may ask OpenAL what plays.
-kestal_web_edition(kestal _kestal_web_looping_sources
+# The page fetches the effects and writes them into the program's file system, and silences
+# them while it is hidden; embedding pages and tests may ask OpenAL what plays.
+kestal_web_edition(kestal "_kestal_web_looping_sources;_kestal_web_pause_audio"
                    "addRunDependency;removeRunDependency;FS")
 target_link_libraries(kestal PRIVATE kestal_sound)
 target_link_options(kestal PRIVATE -sFORCE_FILESYSTEM=1)
+set(KESTAL_EDITION sound)
 kestal_web_page(kestal index.html "With sound: switch it on in your browser if it is muted."
-                "<a href=\"silent.html\">Play without sound</a>"
-                "\"Warp.wav\", \"Shield.wav\", \"Laser.wav\", \"Hit.wav\", \"Explosion.wav\"")
+                "<a class=\"button\" href=\"silent.html\">Play without sound</a>"
+                "Warp.wav Shield.wav Laser.wav Hit.wav Explosion.wav")
 
 kestal_web_page_files()
-install(FILES ${KESTAL_SITE_DIR}/kestal.js ${KESTAL_SITE_DIR}/kestal.wasm
-              ${KESTAL_SITE_DIR}/kestal-silent.js ${KESTAL_SITE_DIR}/kestal-silent.wasm
-              ${KESTAL_SITE_DIR}/index.html ${KESTAL_SITE_DIR}/silent.html
-              ${KESTAL_SITE_DIR}/kestal-page.js ${KESTAL_SITE_DIR}/kestal-page.css
-        DESTINATION .)
 
 # The effects are served beside the page, in sound/.
 set(site_sounds "")
@@ -64,4 +79,7 @@ foreach(name Warp Shield Laser Hit Explosion)
   list(APPEND site_sounds ${to})
 endforeach()
 add_custom_target(kestal_site_sounds ALL DEPENDS ${site_sounds})
-install(FILES ${site_sounds} DESTINATION sound)
+
+include(${CMAKE_CURRENT_LIST_DIR}/web_app.cmake)
+# The finished site, as it is served.
+install(DIRECTORY ${KESTAL_SITE_DIR}/ DESTINATION .)

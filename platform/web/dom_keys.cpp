@@ -77,24 +77,37 @@ void addCharacters(std::string_view key, KeyEvents& events) {
   for (std::size_t i = 0; i < text.size; ++i) events.add(text.bytes[i]);
 }
 
-// Keys whose default action scrolls, moves the focus, leaves or reloads the page (Enter
-// covers Alt+Enter's full-screen request too).
-bool browserActsOn(PcKey key) {
+// Keys a player wants for the game and never for the browser: unmodified, they would only
+// scroll, move the focus or go back a page. Everything else keeps its browser meaning
+// (reload, tabs, history, zoom, full screen, developer tools).
+bool playKey(PcKey key) {
   switch (key) {
     case PcKey::Up:
     case PcKey::Down:
     case PcKey::Left:
     case PcKey::Right:
     case PcKey::Space:
+    case PcKey::Enter:
     case PcKey::Backspace:
     case PcKey::Tab:
-    case PcKey::Enter:
-    case PcKey::KeypadEnter:
     case PcKey::Escape:
+    case PcKey::Home:
+    case PcKey::End:
+    case PcKey::PageUp:
+    case PcKey::PageDown:
       return true;
     default:
-      return pcKeyWithin(key, PcKey::F1, PcKey::F12);
+      return pcKeyWithin(key, PcKey::Keypad1, PcKey::KeypadEnter);
   }
+}
+
+// Whether the page keeps the key from the browser: typed characters and play keys without
+// Ctrl, Alt or Meta, and Alt+Enter, which the page itself answers with full screen.
+bool keepFromBrowser(const DomKeyDown& keyDown, PcKey key, bool typedWithAltGraph,
+                     bool togglesFullScreen) {
+  if (typedWithAltGraph || togglesFullScreen) return true;
+  if (keyDown.ctrl || keyDown.alt || keyDown.altGraph || keyDown.meta) return false;
+  return playKey(key) || typesACharacter(keyDown.key);
 }
 
 }  // namespace
@@ -122,10 +135,11 @@ DomKeyResult translateDomKeyDown(const DomKeyDown& keyDown) {
   const PcKey key = pcKeyOfDomCode(keyDown.code);
   const bool types = typesACharacter(keyDown.key);
   DomKeyResult result;
-  result.preventDefault = browserActsOn(key);
   // The browser has already told AltGr from Alt: a key typing with AltGr types that. (A
   // Windows browser reports AltGr as Ctrl+Alt as well.)
-  if (keyDown.altGraph && types) {
+  const bool typedWithAltGraph = keyDown.altGraph && types;
+  bool togglesFullScreen = false;
+  if (typedWithAltGraph) {
     addCharacters(keyDown.key, result.events);
   } else {
     // AltGr typing nothing is the Right Alt key of a PC.
@@ -140,10 +154,11 @@ DomKeyResult translateDomKeyDown(const DomKeyDown& keyDown) {
     } else if (!meaning.swallowsText && types) {
       addCharacters(keyDown.key, result.events);
     }
+    togglesFullScreen = meaning.toggleFullScreen;
     // Holding Alt+Enter must not flicker between full screen and window.
-    result.events.toggleFullScreen = meaning.toggleFullScreen && !keyDown.repeat;
+    result.events.toggleFullScreen = togglesFullScreen && !keyDown.repeat;
   }
-  result.preventDefault = result.preventDefault || result.events.count > 0;
+  result.preventDefault = keepFromBrowser(keyDown, key, typedWithAltGraph, togglesFullScreen);
   return result;
 }
 

@@ -23,6 +23,7 @@ struct DomKeyDown {
   bool shift = false;
   bool ctrl = false;
   bool alt = false;
+  bool meta = false;      // the Command or Windows key
   bool altGraph = false;  // getModifierState("AltGraph")
   bool numLock = false;   // getModifierState("NumLock")
   bool repeat = false;
@@ -30,8 +31,10 @@ struct DomKeyDown {
 
 struct DomKeyResult {
   KeyEvents events;  // the entries to push, and Alt+Enter's full-screen request
-  // The browser must not act on the key itself: it gave the game a code, or would scroll or
-  // leave the page. A suppressed key-down gets no character event after it.
+  // The browser must not act on the key itself: a character typed or a key the game plays
+  // with, without Ctrl, Alt or Meta. Keys with a browser meaning a player may want (reload,
+  // tabs, history, zoom, developer tools) keep it, and still reach the game. A suppressed
+  // key-down gets no character event after it.
   bool preventDefault = false;
 };
 

@@ -8,7 +8,7 @@
 
 #include "platform/controls/control_key_mapper.h"
 #include "platform/controls/standard_gamepad.h"
-#include "screen/keyboard.h"
+#include "platform/web/web_key_queue.h"
 
 namespace {
 
@@ -31,5 +31,5 @@ extern "C" EMSCRIPTEN_KEEPALIVE void kestal_web_controls(int source, int pressed
       kestal::standardGamepadState(static_cast<std::uint32_t>(pressed), stickX, stickY);
   const kestal::KeyEvents keys =
       sources()[static_cast<std::size_t>(source)].update(state, static_cast<std::int64_t>(nowMs));
-  for (std::size_t i = 0; i < keys.count; ++i) kestal::pushKey(keys.entries[i]);
+  for (std::size_t i = 0; i < keys.count; ++i) kestal::queueKey(keys.entries[i]);
 }

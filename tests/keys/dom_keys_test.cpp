@@ -100,22 +100,47 @@ TEST(DomKeys, AltEnterTogglesOncePerPress) {
   EXPECT_TRUE(held.preventDefault);
 }
 
-TEST(DomKeys, ThePageKeepsOnlyKeysTheGameHasNoUseFor) {
+TEST(DomKeys, ThePageTakesPlayKeysAndLeavesTheBrowserItsOwn) {
   auto suppressed = [](const DomKeyDown& keyDown) {
     return translateDomKeyDown(keyDown).preventDefault;
   };
-  EXPECT_TRUE(suppressed({.code = "KeyP", .key = "p"}));
-  EXPECT_TRUE(suppressed({.code = "KeyR", .key = "r", .ctrl = true}));
-  EXPECT_TRUE(suppressed({.code = "F5", .key = "F5"}));
-  // Keys that scroll or leave the page, even when the game gets nothing from them.
-  EXPECT_TRUE(suppressed({.code = "Space", .key = " ", .alt = true}));
-  EXPECT_TRUE(suppressed({.code = "ArrowDown", .key = "ArrowDown", .alt = true}));
-  EXPECT_TRUE(suppressed({.code = "Tab", .key = "Tab"}));
-  EXPECT_TRUE(suppressed({.code = "Escape", .key = "Escape"}));
-  EXPECT_FALSE(suppressed({.code = "ShiftLeft", .key = "Shift", .shift = true}));
-  EXPECT_FALSE(suppressed({.code = "KeyE", .key = "\xE2\x82\xAC"}));
-  EXPECT_FALSE(suppressed({.code = "F13", .key = "F13"}));
-  EXPECT_FALSE(suppressed({.code = "Numpad8", .key = "8", .alt = true, .numLock = true}));
+  // Typed characters and the keys the game plays with, which would otherwise scroll, move
+  // the focus or go back a page.
+  for (const DomKeyDown& keyDown : {
+           DomKeyDown{.code = "KeyP", .key = "p"},
+           DomKeyDown{.code = "KeyP", .key = "P", .shift = true},
+           DomKeyDown{.code = "Space", .key = " "},
+           DomKeyDown{.code = "Backspace", .key = "Backspace"},
+           DomKeyDown{.code = "Tab", .key = "Tab", .shift = true},
+           DomKeyDown{.code = "Escape", .key = "Escape"},
+           DomKeyDown{.code = "ArrowDown", .key = "ArrowDown"},
+           DomKeyDown{.code = "PageDown", .key = "PageDown"},
+           DomKeyDown{.code = "Numpad8", .key = "8", .numLock = true},
+           DomKeyDown{
+               .code = "KeyE", .key = "\xE2\x82\xAC", .ctrl = true, .alt = true, .altGraph = true},
+           DomKeyDown{.code = "Enter", .key = "Enter", .alt = true},
+       }) {
+    EXPECT_TRUE(suppressed(keyDown)) << keyDown.code;
+  }
+  // Reload, tabs, history, zoom, full screen, help and developer tools: the browser's.
+  for (const DomKeyDown& keyDown : {
+           DomKeyDown{.code = "F5", .key = "F5"},
+           DomKeyDown{.code = "KeyR", .key = "r", .ctrl = true},
+           DomKeyDown{.code = "KeyR", .key = "R", .shift = true, .ctrl = true},
+           DomKeyDown{.code = "KeyL", .key = "l", .meta = true},
+           DomKeyDown{.code = "KeyI", .key = "I", .shift = true, .ctrl = true},
+           DomKeyDown{.code = "Tab", .key = "Tab", .ctrl = true},
+           DomKeyDown{.code = "ArrowLeft", .key = "ArrowLeft", .alt = true},
+           DomKeyDown{.code = "Equal", .key = "=", .ctrl = true},
+           DomKeyDown{.code = "Digit0", .key = "0", .ctrl = true},
+           DomKeyDown{.code = "F1", .key = "F1"},
+           DomKeyDown{.code = "F11", .key = "F11"},
+           DomKeyDown{.code = "F12", .key = "F12"},
+           DomKeyDown{.code = "ShiftLeft", .key = "Shift", .shift = true},
+           DomKeyDown{.code = "Numpad8", .key = "8", .alt = true, .numLock = true},
+       }) {
+    EXPECT_FALSE(suppressed(keyDown)) << keyDown.code;
+  }
 }
 
 }  // namespace

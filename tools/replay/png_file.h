@@ -12,5 +12,8 @@ namespace kestal::replay {
 // returns the problem ("cannot write 'PATH': REASON"), or "" on success.
 std::string writeRgbPng(const std::string& path, std::span<const std::uint8_t> rgb, int width,
                         int height);
+// The same with an alpha byte after each pixel's blue.
+std::string writeRgbaPng(const std::string& path, std::span<const std::uint8_t> rgba, int width,
+                         int height);
 
 }  // namespace kestal::replay

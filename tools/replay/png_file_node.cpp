@@ -57,20 +57,22 @@ void appendChunk(std::vector<std::uint8_t>& out, const char* type, const std::ui
 }
 
 // Rows as PNG stores them: each behind a filter byte, 0 (none).
-std::vector<std::uint8_t> filterRows(std::span<const std::uint8_t> rgb, int width, int height) {
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+std::vector<std::uint8_t> filterRows(std::span<const std::uint8_t> pixels, int width, int height,
+                                     int channels) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
   std::vector<std::uint8_t> rows;
   rows.reserve((rowBytes + 1) * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     rows.push_back(0);
-    const auto row = rgb.subspan(rowBytes * static_cast<std::size_t>(y), rowBytes);
+    const auto row = pixels.subspan(rowBytes * static_cast<std::size_t>(y), rowBytes);
     rows.insert(rows.end(), row.begin(), row.end());
   }
   return rows;
 }
 
-std::vector<std::uint8_t> encodePng(std::span<const std::uint8_t> rgb, int width, int height) {
-  const std::vector<std::uint8_t> rows = filterRows(rgb, width, height);
+std::vector<std::uint8_t> encodePng(std::span<const std::uint8_t> pixels, int width, int height,
+                                    int channels) {
+  const std::vector<std::uint8_t> rows = filterRows(pixels, width, height, channels);
   std::vector<std::uint8_t> packed(rows.size() + rows.size() / 8 + 1024);
   const int packedSize = kestalDeflate(rows.data(), static_cast<int>(rows.size()), packed.data(),
                                        static_cast<int>(packed.size()));
@@ -79,8 +81,9 @@ std::vector<std::uint8_t> encodePng(std::span<const std::uint8_t> rgb, int width
   std::vector<std::uint8_t> header;
   appendBigEndian(header, static_cast<std::uint32_t>(width));
   appendBigEndian(header, static_cast<std::uint32_t>(height));
-  header.insert(header.end(),
-                {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter choice, no interlace
+  // 8 bits, RGB (colour type 2) or RGBA (6), deflate, no filter choice, no interlace.
+  const std::uint8_t colourType = channels == 4 ? 6 : 2;
+  header.insert(header.end(), {8, colourType, 0, 0, 0});
 
   static constexpr std::uint8_t SIGNATURE[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<std::uint8_t> file(std::begin(SIGNATURE), std::end(SIGNATURE));
@@ -90,13 +93,9 @@ std::vector<std::uint8_t> encodePng(std::span<const std::uint8_t> rgb, int width
   return file;
 }
 
-}  // namespace
-
-namespace kestal::replay {
-
-std::string writeRgbPng(const std::string& path, std::span<const std::uint8_t> rgb, int width,
-                        int height) {
-  const std::vector<std::uint8_t> png = encodePng(rgb, width, height);
+std::string writePng(const std::string& path, std::span<const std::uint8_t> pixels, int width,
+                     int height, int channels) {
+  const std::vector<std::uint8_t> png = encodePng(pixels, width, height, channels);
   if (png.empty()) return "cannot write '" + path + "': the picture did not compress";
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return "cannot write '" + path + "': " + std::strerror(errno);
@@ -107,6 +106,20 @@ std::string writeRgbPng(const std::string& path, std::span<const std::uint8_t> r
     return "cannot write '" + path + "': " + std::strerror(written ? errno : writeError);
   }
   return {};
+}
+
+}  // namespace
+
+namespace kestal::replay {
+
+std::string writeRgbPng(const std::string& path, std::span<const std::uint8_t> rgb, int width,
+                        int height) {
+  return writePng(path, rgb, width, height, 3);
+}
+
+std::string writeRgbaPng(const std::string& path, std::span<const std::uint8_t> rgba, int width,
+                         int height) {
+  return writePng(path, rgba, width, height, 4);
 }
 
 }  // namespace kestal::replay

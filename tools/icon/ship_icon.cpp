@@ -1,15 +1,15 @@
-// kestal-icon DIR SIZE...: the game's ship, drawn by the game's own routine in its own
-// palette, saved as DIR/SIZExSIZE/kestal.png for each size (a multiple of 32: the 32-pixel
-// picture scaled up in whole pixels). Black is transparent.
-#include <png.h>
-
+// kestal-icon [--maskable] DIR SIZE...: the game's ship, drawn by the game's own routine in
+// its own palette, saved as DIR/SIZExSIZE/kestal.png for each size (a multiple of 32: the
+// 32-pixel picture scaled up in whole pixels). Black is transparent. With --maskable the
+// files are kestal-maskable.png: black throughout, the ship smaller in the middle, inside the
+// circle that an app launcher's mask keeps.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/edition.h"
@@ -22,6 +22,7 @@
 #include "screen/numbers.h"
 #include "screen/screen.h"
 #include "screen/screen_access.h"
+#include "tools/replay/png_file.h"
 
 namespace {
 
@@ -67,46 +68,57 @@ std::vector<Rgba> iconPixels() {
   return pixels;
 }
 
-bool writeIcon(const std::filesystem::path& path, const std::vector<Rgba>& icon, int scale) {
-  const int size = ICON_PIXELS * scale;
-  std::vector<Rgba> pixels;
-  pixels.reserve(static_cast<std::size_t>(size) * size);
+// Launchers cut maskable icons to a circle of 80 % of the width: the ship, in whole pixels,
+// stays within five eighths of it.
+constexpr int MASKABLE_EIGHTHS = 5;
+constexpr Rgba OPAQUE_BLACK{0, 0, 0, 255};
+
+// The icon scaled to `size` pixels; a maskable one on black, smaller and centred.
+std::vector<std::uint8_t> scaledIcon(const std::vector<Rgba>& icon, int size, bool maskable) {
+  const int scale = maskable ? size * MASKABLE_EIGHTHS / 8 / ICON_PIXELS : size / ICON_PIXELS;
+  const int offset = (size - ICON_PIXELS * scale) / 2;
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(size) * size * 4);
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
-      pixels.push_back(icon[static_cast<std::size_t>(y / scale) * ICON_PIXELS + x / scale]);
+      const int ix = (x - offset) / scale;
+      const int iy = (y - offset) / scale;
+      const bool inside = x >= offset && y >= offset && ix < ICON_PIXELS && iy < ICON_PIXELS;
+      Rgba pixel = inside ? icon[static_cast<std::size_t>(iy) * ICON_PIXELS + ix] : Rgba{};
+      if (maskable && pixel.a == 0) pixel = OPAQUE_BLACK;
+      bytes.insert(bytes.end(), {pixel.r, pixel.g, pixel.b, pixel.a});
     }
   }
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(size);
-  png.height = static_cast<png_uint_32>(size);
-  png.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&png, path.c_str(), 0, pixels.data(), 0, nullptr) != 0;
+  return bytes;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s DIR SIZE...\n", argv[0]);
+  const bool maskable = argc > 1 && std::string_view(argv[1]) == "--maskable";
+  const int first = maskable ? 2 : 1;
+  if (argc < first + 2) {
+    std::fprintf(stderr, "usage: %s [--maskable] DIR SIZE...\n", argv[0]);
     return 2;
   }
   kestal::HeadlessDisplay display;
   kestal::setDisplayBackend(&display);
   display.run(drawShip);
   const std::vector<Rgba> icon = iconPixels();
-  for (int i = 2; i < argc; ++i) {
+  const char* fileName = maskable ? "kestal-maskable.png" : "kestal.png";
+  for (int i = first + 1; i < argc; ++i) {
     const int size = std::atoi(argv[i]);
     if (size < ICON_PIXELS || size % ICON_PIXELS != 0) {
       std::fprintf(stderr, "%s: %s is not a multiple of %d\n", argv[0], argv[i], ICON_PIXELS);
       return 2;
     }
     const std::string name = std::to_string(size) + "x" + std::to_string(size);
-    const std::filesystem::path directory = std::filesystem::path(argv[1]) / name;
+    const std::filesystem::path directory = std::filesystem::path(argv[first]) / name;
     std::filesystem::create_directories(directory);
-    if (!writeIcon(directory / "kestal.png", icon, size / ICON_PIXELS)) {
-      std::fprintf(stderr, "%s: cannot write %s\n", argv[0], (directory / "kestal.png").c_str());
+    const std::string problem = kestal::replay::writeRgbaPng(
+        (directory / fileName).string(), scaledIcon(icon, size, maskable), size, size);
+    if (!problem.empty()) {
+      std::fprintf(stderr, "%s: %s\n", argv[0], problem.c_str());
       return 1;
     }
   }
