@@ -121,23 +121,9 @@ test('the touch controls play a short game beside the picture', async t => {
   await h.waitForState(page, 'ready');
   await h.tap(page, 422, 195);
   await h.waitForState(page, 'running');
-  const layout = await page.evaluate(() => {
-    const box = e => e.getBoundingClientRect();
-    const picture = box(document.getElementById('screen'));
-    const controls = [document.getElementById('touch-stick'),
-                      ...document.querySelectorAll('.touch-button')].map(box);
-    const overlaps = (a, b) => a.left < b.right && b.left < a.right && a.top < b.bottom &&
-                               b.top < a.bottom;
-    return {covered: controls.filter(c => overlaps(c, picture)).length,
-            smallest: Math.min(...controls.map(c => Math.min(c.width, c.height))),
-            pictureHeight: picture.height};
-  });
-  assert.strictEqual(layout.covered, 0, 'no control covers the picture');
-  assert.ok(layout.smallest >= 48, `thumb-sized controls (${layout.smallest}px)`);
-  assert.ok(layout.pictureHeight > 389, 'the picture keeps the whole height');
-
   await playShortGame(page, {
-    enter: () => tap(button(X)),
+    // The number pad answers the Delay (the layout is the visitor test's).
+    enter: () => tap('#number-pad [data-key="Enter"]'),
     thrustRight: async () => {
       const stick = await h.centreOf(page, '#touch-stick');
       const finger = await page.touch(stick.x + stick.width * 0.4, stick.y);
