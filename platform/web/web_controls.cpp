@@ -8,7 +8,7 @@
 
 #include "platform/controls/control_key_mapper.h"
 #include "platform/controls/standard_gamepad.h"
-#include "platform/web/web_key_queue.h"
+#include "platform/web/web_session.h"
 
 namespace {
 

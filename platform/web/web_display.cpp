@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/web/web_picture.h"
+#include "platform/web/web_session.h"
 #include "screen/program.h"
 
 // The page's side of the seam is window.kestalPage (page/kestal-page.js); each call below
@@ -60,6 +61,7 @@ void WebDisplay::open() {
     exitProgram(1);
   }
   present();
+  openedScreen();
 }
 
 void WebDisplay::present() {
@@ -69,11 +71,17 @@ void WebDisplay::present() {
 
 void WebDisplay::waitRetrace() {
   emptyPolls_ = 0;
-  present();
-  pageNextFrame();
+  // A replay watched faster than the display shows only every few retraces.
+  if (beginRetrace()) {
+    present();
+    pageNextFrame();
+    while (watchPaused()) pageNextFrame();
+  }
+  endRetrace();
 }
 
 void WebDisplay::emptyPoll() {
+  if (!emptyPollMayYield()) return;
   if (++emptyPolls_ < BUSY_POLLS_BEFORE_YIELDING) return;
   // A waiting game still shows palette changes and lets the page answer its events.
   present();

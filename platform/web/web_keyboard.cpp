@@ -3,7 +3,7 @@
 #include <emscripten.h>
 
 #include "platform/web/dom_keys.h"
-#include "platform/web/web_key_queue.h"
+#include "platform/web/web_session.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/replay/key_script.h"
+#include "platform/replay/key_script.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "screen/keyboard.h"
-#include "tools/replay/key_script.h"
+#include "platform/replay/key_script.h"
 
 namespace kestal::robustness {
 

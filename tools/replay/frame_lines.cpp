@@ -16,29 +16,12 @@ char* appendCount(char* out, std::uint64_t value) {
   return std::to_chars(out, out + 20, value).ptr;
 }
 
-char* appendHex16(char* out, std::uint64_t value) {
-  constexpr char HEX_DIGITS[] = "0123456789abcdef";
-  for (int shift = 60; shift >= 0; shift -= 4) *out++ = HEX_DIGITS[(value >> shift) & 0xF];
-  return out;
-}
-
 // `key` carries the separator and quotes: ",\"score\":".
 char* appendField(char* out, std::string_view key, double value) {
   return appendJsonNumber(appendText(out, key), value);
 }
 
 }  // namespace
-
-char* appendTraceLine(char* out, std::uint64_t retrace, std::uint64_t pageHash,
-                      std::uint64_t paletteHash) {
-  out = appendCount(out, retrace);
-  *out++ = ' ';
-  out = appendHex16(out, pageHash);
-  *out++ = ' ';
-  out = appendHex16(out, paletteHash);
-  *out++ = '\n';
-  return out;
-}
 
 char* appendStateLine(char* out, std::uint64_t retrace, const GameState& state,
                       std::uint64_t randomDraws) {

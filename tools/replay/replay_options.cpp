@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "tools/replay/quoted.h"
-#include "tools/replay/whole_number.h"
+#include "platform/replay/quoted.h"
+#include "platform/replay/whole_number.h"
 
 namespace kestal::replay {
 namespace {

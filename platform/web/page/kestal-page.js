@@ -1,13 +1,16 @@
 // The page around the game: loads the program, starts it on the visitor's gesture, shows its
 // picture and says how it ended. The program calls window.kestalPage (see
 // platform/web/web_display.cpp). Embedding pages and tests follow document.body.dataset.state
-// (loading, ready, running, ended; dataset.exitCode once ended).
+// (loading, ready, running, ended; dataset.exitCode once ended) and dataset.mode (play, or
+// watch while a replay plays); kestalPage.replayText() and kestalPage.traceText() give the
+// recording and, with ?trace in the address, the trace of the run so far.
 import {beep, silenceWhileHidden} from './page-audio.js';
 import {pollControls, setUpTouchControls, watchGamepadsForStart} from './page-controls.js';
 import {askBeforeLeaving, setUpKeys} from './page-keys.js';
 import {layOut} from './page-layout.js';
 import {keepForOffline} from './page-offline.js';
 import {loadProgram, runMain} from './page-program.js';
+import * as replays from './page-replay.js';
 
 const WIDTH = 640;
 const HEIGHT = 400;
@@ -17,6 +20,11 @@ const element = id => document.getElementById(id);
 const canvas = element('screen');
 const program = body.dataset.program;
 const sounds = (body.dataset.sounds || '').split(' ').filter(name => name !== '');
+const edition = body.dataset.edition;
+// ?trace: the program keeps a trace line per retrace, for tests and embedders.
+const tracing = new URLSearchParams(location.search).has('trace');
+// While a replay plays: whether the visitor paused it, and retraces per animation frame.
+const watching = {paused: false, speed: 1};
 
 let context = null;
 let image = null;  // ImageData over the program's RGBA picture, rebuilt if memory moves
@@ -28,6 +36,7 @@ let lastComplaint = '';
 const timing = {ready: null, started: null, firstFrame: null};
 
 const state = () => body.dataset.state;
+const mode = () => body.dataset.mode;
 const setState = value => { body.dataset.state = value; };
 const say = text => { element('message').textContent = text; };
 
@@ -72,9 +81,51 @@ function loadSounds() {
 function ready() {
   if (state() !== 'loading') return;
   timing.ready = performance.now();
-  setState('ready');
-  say('Press Enter or Space, click, tap or press a gamepad button to start');
-  watchGamepadsForStart(() => state() === 'ready', start);
+  if (tracing) window.Module._kestal_web_keep_trace();
+  replays.scriptFromAddress().then(script => {
+    setState('ready');
+    if (script === null) {
+      offerToPlay();
+    } else {
+      prepareWatching(script);
+    }
+  }, error => {
+    setState('ready');
+    offerToPlay(error.message);
+  });
+}
+
+function offerToPlay(problem = '') {
+  say((problem ? problem + ' ' : '') +
+      'Press Enter or Space, click, tap or press a gamepad button to start');
+  element('watch-replay').hidden = false;
+  watchGamepadsForStart(() => state() === 'ready' && mode() === 'play', start);
+}
+
+// Hands the program a replay to watch; a script it cannot read is said on the card, and the
+// visitor may still play.
+function prepareWatching(script) {
+  const header = replays.replayHeader(script);
+  if (header.edition && header.edition !== edition && header.edition !== 'bench') {
+    const other = header.edition === 'silent' ? 'silent.html' : 'index.html';
+    replays.shareLink(script).then(link => location.replace(link.replace(/[^/]*#/, other + '#')));
+    return;
+  }
+  const Module = window.Module;
+  const bytes = Module.lengthBytesUTF8(script) + 1;
+  const text = Module._malloc(bytes);
+  Module.stringToUTF8(script, text, bytes);
+  const problem = Module.UTF8ToString(Module._kestal_web_watch(text, header.frames));
+  Module._free(text);
+  if (problem) {
+    offerToPlay(`This replay cannot be watched: ${problem}.`);
+    return;
+  }
+  body.dataset.mode = 'watch';
+  element('watch-replay').hidden = true;
+  element('play-instead').hidden = false;
+  say('A replay: press Enter or Space, click or tap to watch it. While it plays, Space ' +
+      'pauses, 1, 2, 4 and 8 set the speed and Escape leaves.');
 }
 
 function start() {
@@ -86,6 +137,7 @@ function start() {
 }
 
 function endedSentence(code) {
+  if (mode() === 'watch') return code === 0 ? 'The replay has ended.' : `The replay stopped (${lastComplaint || 'status ' + code}).`;
   if (code === 0) return 'The game has ended.';
   if (!screenOpened && sounds.length > 0) return 'The sound could not be started in this browser.';
   const why = lastComplaint || 'it stopped unexpectedly';
@@ -98,7 +150,16 @@ function ended(code) {
   setState('ended');
   say(endedSentence(code));
   element('advice').hidden = !(code !== 0 && !screenOpened && sounds.length > 0);
+  if (mode() === 'watch') {
+    // Watching may end before the game does: what still sounds stops with it.
+    pauseProgramAudio(true);
+    element('play-instead').hidden = false;
+    element('play-instead').textContent = 'Play the game';
+    return;
+  }
   element('again').hidden = false;
+  element('save-replay').hidden = !screenOpened;
+  element('share-replay').hidden = !screenOpened || typeof CompressionStream === 'undefined';
 }
 
 // The program cannot run at all: the sentence says which file or feature and what to do.
@@ -119,7 +180,37 @@ function stopped(why) {
 // The program's own audio (the sound edition's): paused while the page is hidden.
 function pauseProgramAudio(paused) {
   const pause = window.Module && window.Module._kestal_web_pause_audio;
-  if (pause && state() === 'running') pause(paused ? 1 : 0);
+  if (pause && state() !== 'loading') pause(paused ? 1 : 0);
+}
+
+const replayText = () => replays.replayText(edition, body.dataset.version);
+
+function shareReplay() {
+  const shown = element('share-link');
+  replays.shareLink(replayText()).then(link => {
+    shown.hidden = false;
+    shown.value = link;
+    shown.select();
+    return navigator.clipboard.writeText(link).then(() => say('The link to this replay is copied.'));
+  }).catch(() => say('Copy the link to this replay from the box below.'));
+}
+
+function setUpReplays() {
+  element('save-replay').addEventListener('click', () => replays.saveReplay(replayText()));
+  element('share-replay').addEventListener('click', shareReplay);
+  const file = element('replay-file');
+  element('watch-replay').addEventListener('click', () => file.click());
+  file.addEventListener('change', () => {
+    if (!file.files[0] || state() !== 'ready') return;
+    replays.scriptFromFile(file.files[0]).then(prepareWatching, error => offerToPlay(error.message));
+  });
+  element('play-instead').addEventListener('click', () => {
+    location.replace(location.pathname);
+  });
+  // A replay link pasted into this tab's address changes only the fragment.
+  window.addEventListener('hashchange', () => {
+    if (location.hash.startsWith('#replay=')) location.reload();
+  });
 }
 
 function setUpCard() {
@@ -132,7 +223,13 @@ function setUpCard() {
   });
   element('again').addEventListener('click', () => window.location.reload());
   element('stage').addEventListener('pointerdown', event => {
-    if (state() !== 'ready' || event.target.closest('a, button')) return;
+    // A tap on a replay's picture pauses and resumes it, as Space does.
+    if (state() === 'running' && mode() === 'watch' && event.target === canvas) {
+      watching.paused = !watching.paused;
+      window.Module._kestal_web_watch_pause(watching.paused ? 1 : 0);
+      return;
+    }
+    if (state() !== 'ready' || event.target.closest('a, button, input')) return;
     event.preventDefault();
     start();
   });
@@ -140,12 +237,15 @@ function setUpCard() {
 
 function boot() {
   document.title = program;
+  body.dataset.mode = 'play';
   setState('loading');
   say('Loading…');
   setUpCard();
+  setUpReplays();
   setUpKeys({state, start, toggleFullScreen, sawKey: () => showTouchControls(false),
-             keyDown: () => false});
-  askBeforeLeaving(() => state() === 'running' && body.dataset.delay === 'answered');
+             keyDown: event => mode() === 'watch' && (replays.watchKey(event, watching) || true)});
+  askBeforeLeaving(() => state() === 'running' && mode() === 'play' &&
+                         body.dataset.delay === 'answered');
   setUpTouchControls(() => state() === 'running', showTouchControls);
   window.addEventListener('resize', () => layOut(touchShown));
   silenceWhileHidden(pauseProgramAudio);
@@ -190,7 +290,7 @@ window.kestalPage = {
   // gamepads and touch controls are read there, once per frame.
   nextFrame() {
     return new Promise(resolve => window.requestAnimationFrame(time => {
-      if (state() === 'running') pollControls(time);
+      if (state() === 'running' && mode() === 'play') pollControls(time);
       resolve();
     }));
   },
@@ -205,6 +305,9 @@ window.kestalPage = {
   },
 
   beep,
+
+  replayText,
+  traceText: replays.traceText,
 
   close() {
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});

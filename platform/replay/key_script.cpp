@@ -1,12 +1,12 @@
-#include "tools/replay/key_script.h"
+#include "platform/replay/key_script.h"
 
 #include <array>
 #include <cstdio>
 #include <utility>
 
+#include "platform/replay/quoted.h"
+#include "platform/replay/whole_number.h"
 #include "screen/keyboard.h"
-#include "tools/replay/quoted.h"
-#include "tools/replay/whole_number.h"
 
 namespace kestal::replay {
 namespace {
@@ -107,6 +107,14 @@ KeyEntry parseKeyName(std::string_view name) {
   }
   if (name.starts_with(CODE_PREFIX)) return parseCode(name);
   return {0, "unknown key name " + quoted(name)};
+}
+
+std::string keyName(int entry) {
+  if (entry >= 33 && entry <= 126) return std::string(1, static_cast<char>(entry));
+  for (const auto& [name, named] : KEY_NAMES) {
+    if (entry == named) return std::string(name);
+  }
+  return std::string(CODE_PREFIX) + std::to_string(entry);
 }
 
 KeyScript parseKeyScript(std::istream& in) {

@@ -1,4 +1,4 @@
-#include "tools/replay/whole_number.h"
+#include "platform/replay/whole_number.h"
 
 #include <charconv>
 #include <system_error>

@@ -31,6 +31,9 @@ struct KeyEntry {
 
 // A key field: one printable character other than the blank, a key name, or code:N.
 KeyEntry parseKeyName(std::string_view name);
+// The key field parseKeyName reads back as `entry` (a queue entry): the character itself,
+// a name, or code:N.
+std::string keyName(int entry);
 
 KeyScript parseKeyScript(std::istream& in);
 

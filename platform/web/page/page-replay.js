@@ -1,0 +1,129 @@
+// Replays: every game played here is recorded as a key script (the program keeps it, see
+// platform/web/web_session.cpp), which the end card saves as a file or shares as a link with
+// the script compressed in the address's fragment (never sent to a server). Opening such a
+// link, or choosing a file with "Watch a replay…", plays the script in the same program.
+
+const HASH_PREFIX = '#replay=';
+
+function programText(call) {
+  const Module = window.Module;
+  return Module ? Module.UTF8ToString(call()) : '';
+}
+
+// The recording so far, as a key script with its header.
+export function replayText(edition, version) {
+  const Module = window.Module;
+  if (!Module || !Module._kestal_web_replay_lines) return '';
+  const frames = Module._kestal_web_retraces();
+  return `# KESTAL 2 replay\n# edition: ${edition}\n# frames: ${frames}\n# version: ${version}\n` +
+         `# date: ${new Date().toISOString().replace(/\.\d+Z$/, 'Z')}\n` +
+         programText(() => Module._kestal_web_replay_lines());
+}
+
+export function traceText() {
+  const Module = window.Module;
+  return Module && Module._kestal_web_trace_text ? programText(Module._kestal_web_trace_text) : '';
+}
+
+// What the script's header says of itself: {edition, frames} (either may be missing).
+export function replayHeader(script) {
+  const header = {};
+  for (const line of script.split('\n')) {
+    const field = /^#\s*(edition|frames):\s*(\S+)\s*$/.exec(line.replace(/\r$/, ''));
+    if (field) header[field[1]] = field[2];
+  }
+  return {edition: header.edition, frames: /^\d+$/.test(header.frames || '') ? Number(header.frames) : -1};
+}
+
+// --- Links: deflate-raw, then base64url ----------------------------------------------------
+
+async function transform(bytes, stream) {
+  const piped = new Blob([bytes]).stream().pipeThrough(stream);
+  return new Uint8Array(await new Response(piped).arrayBuffer());
+}
+
+function toBase64Url(bytes) {
+  let binary = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+function fromBase64Url(text) {
+  if (!/^[A-Za-z0-9_-]*$/.test(text)) throw new Error('it holds characters a replay link never has');
+  const binary = atob(text.replace(/-/g, '+').replace(/_/g, '/'));
+  return Uint8Array.from(binary, c => c.charCodeAt(0));
+}
+
+export async function shareLink(script) {
+  const packed = await transform(new TextEncoder().encode(script),
+                                 new CompressionStream('deflate-raw'));
+  return location.origin + location.pathname + HASH_PREFIX + toBase64Url(packed);
+}
+
+// The script in this page's address, or null when it carries none. Throws an Error whose
+// message says what is wrong with a damaged link.
+export async function scriptFromAddress() {
+  if (!location.hash.startsWith(HASH_PREFIX)) return null;
+  let bytes;
+  try {
+    bytes = fromBase64Url(location.hash.slice(HASH_PREFIX.length));
+  } catch (error) {
+    throw new Error(`This replay link is damaged (${error.message}): ask for the link again.`);
+  }
+  try {
+    const text = await transform(bytes, new DecompressionStream('deflate-raw'));
+    return new TextDecoder('utf-8', {fatal: true}).decode(text);
+  } catch (error) {
+    throw new Error('This replay link is damaged (its data is cut short or is not a replay): ask for the link again.');
+  }
+}
+
+// --- Files ------------------------------------------------------------------------------
+
+function fileStamp(date) {
+  const two = n => String(n).padStart(2, '0');
+  return `${date.getFullYear()}-${two(date.getMonth() + 1)}-${two(date.getDate())}-` +
+         `${two(date.getHours())}${two(date.getMinutes())}${two(date.getSeconds())}`;
+}
+
+export function saveReplay(script) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([script], {type: 'text/plain'}));
+  link.download = `kestal-${fileStamp(new Date())}.keys`;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+}
+
+// Reads a chosen file as text; a file that is not text is said so.
+export async function scriptFromFile(file) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  try {
+    return new TextDecoder('utf-8', {fatal: true}).decode(bytes);
+  } catch (error) {
+    throw new Error(`${file.name} is not a replay: it is not text.`);
+  }
+}
+
+// The keys a visitor has while watching: Space pauses and resumes, 1, 2, 4 and 8 set the
+// speed, Escape leaves. Returns true for a key it took.
+export function watchKey(event, watching) {
+  if (event.ctrlKey || event.altKey || event.metaKey) return false;
+  const Module = window.Module;
+  if (event.key === ' ') {
+    watching.paused = !watching.paused;
+    Module._kestal_web_watch_pause(watching.paused ? 1 : 0);
+  } else if (['1', '2', '4', '8'].includes(event.key)) {
+    watching.speed = Number(event.key);
+    Module._kestal_web_watch_speed(watching.speed);
+  } else if (event.key === 'Escape') {
+    Module._kestal_web_watch_leave();
+  } else {
+    return false;
+  }
+  event.preventDefault();
+  return true;
+}
