@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "game/game_sound.h"
+#include "platform/replay/key_playback.h"
 #include "platform/replay/key_script.h"
 #include "screen/display_backend.h"
 #include "tools/replay/replay_options.h"
 
 namespace kestal::replay {
-
-inline constexpr int EMPTY_POLLS_BEFORE_NEXT_KEY = 1000;
 
 // Exit statuses of the tool.
 inline constexpr int EXIT_FINISHED = 0;
