@@ -12,7 +12,8 @@
 #include "game/game_sound.h"
 #include "game/game_state.h"
 #include "platform/headless/headless_display.h"
-#include "platform/replay/fnv1a.h"
+#include "platform/replay/display_trace.h"
+#include "platform/replay/key_playback.h"
 #include "screen/display_backend.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"
@@ -26,21 +27,10 @@
 namespace kestal::replay {
 namespace {
 
-std::uint64_t paletteHash(const Palette& palette) {
-  std::array<std::uint8_t, 768> bytes;
-  std::size_t i = 0;
-  for (const Rgb& colour : palette) {
-    bytes[i++] = colour.r;
-    bytes[i++] = colour.g;
-    bytes[i++] = colour.b;
-  }
-  return fnv1a64(bytes);
-}
-
 class ReplayRun {
  public:
   ReplayRun(const ReplayOptions& options, const std::vector<KeyEvent>& events)
-      : options_(options), events_(events) {}
+      : options_(options), keys_(events, pushKey) {}
 
   std::string openOutputs();
   // Runs the game on `shown`; returns what went wrong while it ran ("" if nothing) and sets
@@ -53,17 +43,14 @@ class ReplayRun {
   void onRetrace(std::uint64_t retrace);
   void onEmptyPoll();
 
-  void deliverEventsUpTo(std::uint64_t retrace);
   void record(std::uint64_t retrace);
   void takePictureIfAsked(std::uint64_t retrace);
   // Leaves the game the way exitProgram does; the display's run() returns the code.
   [[noreturn]] static void endRun(int code) { throw ProgramExit{code}; }
 
   const ReplayOptions& options_;
-  const std::vector<KeyEvent>& events_;
-  std::size_t nextEvent_ = 0;
+  KeyPlayback keys_;
   std::size_t nextPicture_ = 0;
-  int emptyPolls_ = 0;
 
   std::unique_ptr<GameState> game_ = std::make_unique<GameState>();
   OutputFile trace_;
@@ -118,37 +105,26 @@ std::string ReplayRun::finish() {
 void ReplayRun::onOpen() {
   takePictureIfAsked(0);
   if (options_.frames == 0) endRun(0);
-  emptyPolls_ = 0;
-  deliverEventsUpTo(0);
+  keys_.deliverUpTo(0);
 }
 
 void ReplayRun::onRetrace(std::uint64_t retrace) {
   record(retrace);
   takePictureIfAsked(retrace);
   if (retrace >= options_.frames) endRun(0);
-  emptyPolls_ = 0;
-  deliverEventsUpTo(retrace);
+  keys_.deliverUpTo(retrace);
 }
 
 // The game waits for a key without retraces only where it cannot go on without one (the
-// pause): hand it the next key early rather than hang, or stop when the script is done.
+// pause): it gets the next key early rather than hang, or the run stops when the script is
+// done.
 void ReplayRun::onEmptyPoll() {
-  if (++emptyPolls_ < EMPTY_POLLS_BEFORE_NEXT_KEY) return;
-  if (nextEvent_ == events_.size()) endRun(0);
-  emptyPolls_ = 0;
-  pushKey(events_[nextEvent_++].entry);
-}
-
-void ReplayRun::deliverEventsUpTo(std::uint64_t retrace) {
-  while (nextEvent_ < events_.size() && events_[nextEvent_].retrace <= retrace) {
-    pushKey(events_[nextEvent_++].entry);
-  }
+  if (!keys_.emptyPoll()) endRun(0);
 }
 
 void ReplayRun::record(std::uint64_t retrace) {
   if (trace_.isOpen()) {
-    const char* end = appendTraceLine(line_.data(), retrace, fnv1a64(visiblePagePixels()),
-                                      paletteHash(displayPalette()));
+    const char* end = appendDisplayTraceLine(line_.data(), retrace);
     trace_.write(line_.data(), end);
   }
   if (state_.isOpen()) {
