@@ -28,8 +28,12 @@ const HEAD_SCRIPT = `(() => {
       original(...args);
     };
   }
-  const at = location.hash.indexOf('${INIT_MARK}');
-  if (at >= 0) (0, eval)(decodeURIComponent(location.hash.slice(at + ${INIT_MARK.length})));
+  const at = location.href.indexOf('${INIT_MARK}');
+  if (at < 0) return;
+  const init = decodeURIComponent(location.href.slice(at + ${INIT_MARK.length}));
+  // The page sees its address as it was asked for (its own fragment included).
+  history.replaceState(history.state, '', location.href.slice(0, at));
+  (0, eval)(init);
 })();`;
 
 // The WebDriver key for a DOM key name ('Enter', 'ArrowLeft', 'Backspace', 'a', ' ').
