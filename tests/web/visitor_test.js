@@ -234,7 +234,7 @@ test('phones and tablets: thumb-sized controls, a number pad, nothing over the p
   }
 });
 
-test('the site installs as an app and plays offline', async t => {
+test('the site installs as an app, plays offline and takes a new release on the next visit', async t => {
   if (browser.name !== 'chromium') {
     t.skip(`installability and offline mode are asked of Chromium's DevTools protocol only`);
     return;
@@ -256,5 +256,24 @@ test('the site installs as an app and plays offline', async t => {
     assert.strictEqual((await said(page)).code, '0', `${edition} offline`);
   }
   await page.native.setOfflineMode(false);
+
+  // A new release: its worker is installed on the next visit, which still plays the release
+  // it began with, and serves the visit after that.
+  const worker = path.join(site, 'service-worker.js');
+  fs.writeFileSync(worker, fs.readFileSync(worker, 'utf8')
+                               .replace(/const CACHE = 'kestal-\w+'/, "const CACHE = 'kestal-next'"));
+  fs.appendFileSync(path.join(site, 'kestal-page.css'), '\n/* the next release */\n');
+  const styleIsNew = visit => visit.evaluate(
+      () => fetch('kestal-page.css').then(r => r.text()).then(text => text.includes('next release')));
+  await page.native.goto(server.url + 'index.html');
+  await h.waitForState(page, 'ready');
+  assert.strictEqual(await styleIsNew(page), false, 'a visit keeps the release it began with');
+  await h.waitFor(page, () => navigator.serviceWorker.getRegistration().then(r => r.waiting !== null),
+                  {what: 'the new release installed'});
   await page.close();
+  const next = await h.openPage(browser, server.url + 'index.html');
+  await h.waitForState(next, 'ready');
+  assert.strictEqual(await styleIsNew(next), true, 'the next visit has the new release');
+  assert.deepStrictEqual(await next.evaluate(() => caches.keys()), ['kestal-next']);
+  await next.close();
 });
