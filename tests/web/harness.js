@@ -320,7 +320,25 @@ async function expectEnded(page, message) {
   assert.deepStrictEqual(await page.errors(), []);
 }
 
-module.exports = {skipUnlessReady, installSite, launchBrowser, serve, openPage, pause, waitFor,
+// For a test file: one browser, and the installed site served to it, shared by all its tests
+// (the returned object's browser, site and server exist once node:test's `before` has run).
+function siteForTests() {
+  const {before, after} = require('node:test');
+  const shared = {};
+  before(async () => {
+    shared.browser = await launchBrowser();
+    shared.site = installSite(process.env.KESTAL_WEB_BUILD);
+    shared.server = await serve(shared.site, shared.browser);
+  });
+  after(async () => {
+    if (shared.browser) await shared.browser.close();
+    if (shared.server) await shared.server.close();
+    if (shared.site) fs.rmSync(shared.site, {recursive: true, force: true});
+  });
+  return shared;
+}
+
+module.exports = {skipUnlessReady, installSite, launchBrowser, serve, siteForTests, openPage, pause, waitFor,
                   frames, waitForState, centreOf, clickOn, tap, assertSize, replayPicture,
                   canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
                   PLAY_AGAIN_WAVE, shipTravel, waitForBorder, borderIn, loopingSources,

@@ -4,8 +4,7 @@
 'use strict';
 
 const assert = require('node:assert');
-const fs = require('node:fs');
-const {test, before, after} = require('node:test');
+const {test} = require('node:test');
 const h = require('./harness');
 const live = require('./live_play');
 
@@ -14,20 +13,10 @@ h.skipUnlessReady();
 const RETRACES = 20000;
 const FIRST_LEVEL_BEHIND = 3000;
 
-let site, server, browser;
-before(async () => {
-  browser = await h.launchBrowser();
-  site = h.installSite(process.env.KESTAL_WEB_BUILD);
-  server = await h.serve(site, browser);
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-  if (site) fs.rmSync(site, {recursive: true, force: true});
-});
+const shared = h.siteForTests();
 
 test(`${RETRACES} retraces of live play, recorded exactly, in flat memory`, async () => {
-  const page = await h.openPage(browser, server.url + 'silent.html?trace', {init: [live.stubGamepad]});
+  const page = await h.openPage(shared.browser, shared.server.url + 'silent.html?trace', {init: [live.stubGamepad]});
   const memory = () => page.evaluate(() => Module.HEAP8.buffer.byteLength);
   let settled = null;
   const played = await live.playLive(page, {

@@ -5,35 +5,25 @@
 'use strict';
 
 const assert = require('node:assert');
-const fs = require('node:fs');
-const {test, before, after} = require('node:test');
+const {test} = require('node:test');
 const h = require('./harness');
 const live = require('./live_play');
 
 h.skipUnlessReady();
 
-let site, server, browser, played;
-before(async () => {
-  browser = await h.launchBrowser();
-  site = h.installSite(process.env.KESTAL_WEB_BUILD);
-  server = await h.serve(site, browser);
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-  if (site) fs.rmSync(site, {recursive: true, force: true});
-});
+const shared = h.siteForTests();
+let played;
 
 const message = page => page.evaluate(() => document.getElementById('message').textContent);
 
 test('a game played live: its replay draws what the page drew', async () => {
-  const touch = browser.can.touch;
-  const page = await h.openPage(browser, server.url + 'index.html?trace', {
+  const touch = shared.browser.can.touch;
+  const page = await h.openPage(shared.browser, shared.server.url + 'index.html?trace', {
     init: [live.stubGamepad],
     touch,
     viewport: touch ? {width: 844, height: 390} : {width: 1024, height: 768},
   });
-  if (!touch) console.log(`# ${browser.title} cannot touch: the Delay is typed on the keyboard`);
+  if (!touch) console.log(`# ${shared.browser.title} cannot touch: the Delay is typed on the keyboard`);
   played = await live.playLive(page, {seed: 7, until: 900, gamepad: true, touch});
   assert.match(played.script, /^# edition: sound$/m);
   assert.match(played.script, new RegExp(`^# frames: ${played.frames}$`, 'm'));
@@ -46,14 +36,14 @@ test('a game played live: its replay draws what the page drew', async () => {
 
 test('its share link plays the same game, at speed 8 and at speed 1', async () => {
   assert.ok(played, 'needs the game played live');
-  const opener = await h.openPage(browser, server.url + 'index.html');
+  const opener = await h.openPage(shared.browser, shared.server.url + 'index.html');
   await h.waitForState(opener, 'ready');
   const link = await opener.evaluate(
       script => import('./page-replay.js').then(replays => replays.shareLink(script)), played.script);
   await opener.close();
   assert.ok(link.length < 2000, `a short link (${link.length} characters)`);
   for (const speed of ['8', '1']) {
-    const page = await h.openPage(browser, link.replace('#', '?trace#'));
+    const page = await h.openPage(shared.browser, link.replace('#', '?trace#'));
     await h.waitForState(page, 'ready');
     assert.strictEqual(await page.evaluate(() => document.body.dataset.mode), 'watch');
     await page.press('Enter');
@@ -76,7 +66,7 @@ test('a damaged link, file or fragment is said in one sentence', async () => {
     ['index.html', '5 Jump\n', /cannot be watched: line 1: unknown key name 'Jump'/],
   ];
   for (const [address, file, sentence] of cases) {
-    const page = await h.openPage(browser, server.url + address);
+    const page = await h.openPage(shared.browser, shared.server.url + address);
     await h.waitForState(page, 'ready');
     if (file !== null) {
       await page.evaluate(text => {

@@ -4,8 +4,7 @@
 'use strict';
 
 const assert = require('node:assert');
-const fs = require('node:fs');
-const {test, before, after} = require('node:test');
+const {test} = require('node:test');
 const h = require('./harness');
 
 h.skipUnlessReady();
@@ -18,21 +17,11 @@ const EDITIONS = [
   {program: 'kestal', page: 'index.html', edition: 'sound'},
 ];
 
-let site, server, browser;
-before(async () => {
-  browser = await h.launchBrowser();
-  site = h.installSite(process.env.KESTAL_WEB_BUILD);
-  server = await h.serve(site, browser);
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-  if (site) fs.rmSync(site, {recursive: true, force: true});
-});
+const shared = h.siteForTests();
 
 // Opens an edition's page and starts it with Enter, which the game must not see.
 async function started(edition) {
-  const page = await h.openPage(browser, server.url + edition.page);
+  const page = await h.openPage(shared.browser, shared.server.url + edition.page);
   await h.waitForState(page, 'ready');
   assert.strictEqual(await page.evaluate(() => document.title), edition.program);
   await page.press('Enter');
@@ -122,7 +111,7 @@ test('the page: a 4:3 picture, full screen on Alt+Enter and the button, no Web A
   await page.close();
 
   // A browser without Web Audio: the sound edition cannot set up its sound.
-  const silentBrowser = await h.openPage(browser, server.url + 'index.html', {init: [() => {
+  const silentBrowser = await h.openPage(shared.browser, shared.server.url + 'index.html', {init: [() => {
     delete window.AudioContext;
     delete window.webkitAudioContext;
   }]});

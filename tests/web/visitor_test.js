@@ -7,22 +7,12 @@
 const assert = require('node:assert');
 const fs = require('node:fs');
 const path = require('node:path');
-const {test, before, after} = require('node:test');
+const {test} = require('node:test');
 const h = require('./harness');
 
 h.skipUnlessReady();
 
-let site, server, browser;
-before(async () => {
-  browser = await h.launchBrowser();
-  site = h.installSite(process.env.KESTAL_WEB_BUILD);
-  server = await h.serve(site, browser);
-});
-after(async () => {
-  if (browser) await browser.close();
-  if (server) await server.close();
-  if (site) fs.rmSync(site, {recursive: true, force: true});
-});
+const shared = h.siteForTests();
 
 const state = page => page.evaluate(() => document.body.dataset.state);
 const said = page => page.evaluate(() => ({code: document.body.dataset.exitCode,
@@ -35,7 +25,7 @@ const asksBeforeLeaving = page => page.evaluate(() => {
 });
 
 test('the title card starts on Enter or Space only; Tab reaches its links and buttons', async () => {
-  const page = await h.openPage(browser, server.url + 'index.html');
+  const page = await h.openPage(shared.browser, shared.server.url + 'index.html');
   await h.waitForState(page, 'ready');
   const reached = [];
   for (let i = 0; i < 3; ++i) {
@@ -54,7 +44,7 @@ test('the title card starts on Enter or Space only; Tab reaches its links and bu
 });
 
 test('in play only the game\'s keys are kept from the browser; a game under way asks before it is left', async () => {
-  const page = await h.openPage(browser, server.url + 'silent.html');
+  const page = await h.openPage(shared.browser, shared.server.url + 'silent.html');
   await h.waitForState(page, 'ready');
   await page.press('Enter');
   await h.waitForState(page, 'running');
@@ -104,13 +94,13 @@ test('a hidden page is silent, and sounds again when shown', async t => {
       document.dispatchEvent(new Event('visibilitychange'));
     };
   };
-  const page = await h.openPage(browser, server.url + 'index.html', {init: [watchAudio]});
+  const page = await h.openPage(shared.browser, shared.server.url + 'index.html', {init: [watchAudio]});
   await h.waitForState(page, 'ready');
   await page.press('Enter');
   const audio = () => page.evaluate(() => window.audioContexts.map(c => c.state).join());
   if (!(await h.waitFor(page, () => window.audioContexts.some(c => c.state === 'running'),
                         {timeout: 5000}).catch(() => false))) {
-    t.skip(`${browser.title} runs no audio here (${await audio()})`);
+    t.skip(`${shared.browser.title} runs no audio here (${await audio()})`);
     return;
   }
   await page.evaluate(() => window.showPage(false));
@@ -123,25 +113,25 @@ test('a hidden page is silent, and sounds again when shown', async t => {
 });
 
 test('what keeps the game from running is said in words', async () => {
-  const html = fs.readFileSync(path.join(site, 'index.html'), 'utf8');
+  const html = fs.readFileSync(path.join(shared.site, 'index.html'), 'utf8');
   assert.match(html, /<noscript>.*needs JavaScript/);
   assert.match(html, /<meta name="description" content="[^"]{50,}">/);
 
   // A site without the sound edition's module and the silent edition's script.
-  const broken = fs.mkdtempSync(path.join(path.dirname(site), 'kestal-broken-'));
-  fs.cpSync(site, broken, {recursive: true});
+  const broken = fs.mkdtempSync(path.join(path.dirname(shared.site), 'kestal-broken-'));
+  fs.cpSync(shared.site, broken, {recursive: true});
   fs.rmSync(path.join(broken, 'kestal.wasm'));
   fs.rmSync(path.join(broken, 'kestal-silent.js'));
-  const brokenServer = await h.serve(broken, browser);
+  const brokenServer = await h.serve(broken, shared.browser);
   const noWebAssembly = () => { delete window.WebAssembly; };
   const cases = [
     [brokenServer.url + 'index.html', [], /program \(kestal\.wasm\) could not be fetched.*reload/],
     [brokenServer.url + 'silent.html', [], /program \(kestal-silent\.js\) could not be loaded.*reload/],
-    [server.url + 'silent.html', [noWebAssembly], /cannot run WebAssembly.*Firefox, Chrome/],
+    [shared.server.url + 'silent.html', [noWebAssembly], /cannot run WebAssembly.*Firefox, Chrome/],
   ];
   try {
     for (const [url, init, sentence] of cases) {
-      const page = await h.openPage(browser, url, {init});
+      const page = await h.openPage(shared.browser, url, {init});
       await h.waitForState(page, 'ended');
       const end = await said(page);
       assert.strictEqual(end.code, '1', url);
@@ -180,12 +170,12 @@ const DEVICES = [
 ];
 
 test('phones and tablets: thumb-sized controls, a number pad, nothing over the picture', async t => {
-  if (!browser.can.touch) {
-    t.skip(`${browser.title}'s driver cannot touch the screen`);
+  if (!shared.browser.can.touch) {
+    t.skip(`${shared.browser.title}'s driver cannot touch the screen`);
     return;
   }
   for (const device of DEVICES) {
-    const page = await h.openPage(browser, server.url + 'index.html',
+    const page = await h.openPage(shared.browser, shared.server.url + 'index.html',
                                   {touch: true, viewport: device.viewport});
     await h.waitForState(page, 'ready');
     const card = (await boxes(page, '#card'))[0];
@@ -235,11 +225,11 @@ test('phones and tablets: thumb-sized controls, a number pad, nothing over the p
 });
 
 test('the site installs as an app, plays offline and takes a new release on the next visit', async t => {
-  if (browser.name !== 'chromium') {
+  if (shared.browser.name !== 'chromium') {
     t.skip(`installability and offline mode are asked of Chromium's DevTools protocol only`);
     return;
   }
-  const page = await h.openPage(browser, server.url + 'index.html');
+  const page = await h.openPage(shared.browser, shared.server.url + 'index.html');
   await h.waitForState(page, 'ready');
   await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
   const devTools = await page.native.createCDPSession();
@@ -247,7 +237,7 @@ test('the site installs as an app, plays offline and takes a new release on the 
   assert.deepStrictEqual(installabilityErrors, []);
   await page.native.setOfflineMode(true);
   for (const edition of ['silent.html', 'index.html']) {
-    await page.native.goto(server.url + edition);
+    await page.native.goto(shared.server.url + edition);
     await h.waitForState(page, 'ready');
     await page.press('Enter');
     await h.waitForState(page, 'running');
@@ -259,19 +249,19 @@ test('the site installs as an app, plays offline and takes a new release on the 
 
   // A new release: its worker is installed on the next visit, which still plays the release
   // it began with, and serves the visit after that.
-  const worker = path.join(site, 'service-worker.js');
+  const worker = path.join(shared.site, 'service-worker.js');
   fs.writeFileSync(worker, fs.readFileSync(worker, 'utf8')
                                .replace(/const CACHE = 'kestal-\w+'/, "const CACHE = 'kestal-next'"));
-  fs.appendFileSync(path.join(site, 'kestal-page.css'), '\n/* the next release */\n');
+  fs.appendFileSync(path.join(shared.site, 'kestal-page.css'), '\n/* the next release */\n');
   const styleIsNew = visit => visit.evaluate(
       () => fetch('kestal-page.css').then(r => r.text()).then(text => text.includes('next release')));
-  await page.native.goto(server.url + 'index.html');
+  await page.native.goto(shared.server.url + 'index.html');
   await h.waitForState(page, 'ready');
   assert.strictEqual(await styleIsNew(page), false, 'a visit keeps the release it began with');
   await h.waitFor(page, () => navigator.serviceWorker.getRegistration().then(r => r.waiting !== null),
                   {what: 'the new release installed'});
   await page.close();
-  const next = await h.openPage(browser, server.url + 'index.html');
+  const next = await h.openPage(shared.browser, shared.server.url + 'index.html');
   await h.waitForState(next, 'ready');
   assert.strictEqual(await styleIsNew(next), true, 'the next visit has the new release');
   assert.deepStrictEqual(await next.evaluate(() => caches.keys()), ['kestal-next']);
