@@ -27,16 +27,29 @@ async function visit(page) {
   return {ready: t.ready, picture: t.ready + (t.firstFrame - t.started)};
 }
 
-// First visits, each in a browser of its own (so nothing is kept from an earlier one).
+// The page as it would load without its service worker, which fetches the whole site besides.
+function withoutServiceWorker() {
+  Object.defineProperty(Navigator.prototype, 'serviceWorker', {get: () => undefined});
+}
+
+// First visits, each in a browser of its own (so nothing is kept from an earlier one); the
+// bytes of the page alone, and with the service worker's copy of the site.
 async function firstVisits(site, page, runs = 5) {
   const times = [];
   let bytes = null;
   for (let i = 0; i < runs; ++i) {
     const browser = await h.launchBrowser();
     const server = await h.serve(site, browser);
+    const alone = await h.openPage(browser, server.url + page, {init: [withoutServiceWorker]});
+    await visit(alone);
+    await alone.close();
+    const pageAlone = {wire: total(server.sent), plain: total(server.sentUncompressed)};
+    server.sent.clear();
+    server.sentUncompressed.clear();
     const opened = await h.openPage(browser, server.url + page);
     times.push(await visit(opened));
-    bytes = {wire: total(server.sent), plain: total(server.sentUncompressed)};
+    await opened.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+    bytes = {pageAlone, wire: total(server.sent), plain: total(server.sentUncompressed)};
     await opened.close();
     await browser.close();
     await server.close();
@@ -106,11 +119,12 @@ async function replayFigures(site) {
   await browser.close();
   await server.close();
 
+  const trace = path.join(site, 'whole-game.trace');
   const nodeStart = Date.now();
-  const out = execFileSync('node', [path.join(webBuild, 'tools', 'replay', 'kestal-replay.js'),
-                                    '--keys', WHOLE_GAME, '--trace', '/dev/stdout'],
-                           {encoding: 'utf8', maxBuffer: 1 << 28});
-  const nodePerSecond = out.split('\n').length / ((Date.now() - nodeStart) / 1000);
+  execFileSync('node', [path.join(webBuild, 'tools', 'replay', 'kestal-replay.js'), '--keys',
+                        WHOLE_GAME, '--trace', trace]);
+  const nodeRetraces = fs.readFileSync(trace, 'utf8').split('\n').length - 1;
+  const nodePerSecond = nodeRetraces / ((Date.now() - nodeStart) / 1000);
   console.log(`opening the whole-game link: ready ${opened.ready.toFixed(0)} ms, first picture ` +
               `${opened.picture.toFixed(0)} ms after navigation (start gesture at once)`);
   console.log(`watching at speed 8: ${perSecond.toFixed(0)} retraces a second ` +
@@ -126,9 +140,11 @@ async function replayFigures(site) {
     const engine = process.env.KESTAL_BROWSER || 'chromium';
     for (const page of ['index.html', 'silent.html']) {
       const first = await firstVisits(site, page);
+      const b = first.bytes;
       console.log(`${page} first visit: ready ${first.ready.toFixed(0)} ms, first picture ` +
-                  `${first.picture.toFixed(0)} ms; ${kib(first.bytes.wire)} transferred ` +
-                  `(${kib(first.bytes.plain)} uncompressed)`);
+                  `${first.picture.toFixed(0)} ms; the page ${kib(b.pageAlone.wire)} transferred ` +
+                  `(${kib(b.pageAlone.plain)} uncompressed), with the offline copy of the site ` +
+                  `${kib(b.wire)} (${kib(b.plain)})`);
       if (engine === 'chromium') {
         const again = await offlineRevisit(site, page);
         console.log(`${page} offline revisit: ready ${again.ready.toFixed(0)} ms, first picture ` +
