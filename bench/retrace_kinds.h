@@ -118,18 +118,16 @@ class RetraceSampler {
       case RetraceKind::GameOver:
         f_.startLevel11();
         for (int i = 0; i < 10; ++i) f_.frameOfLevel11();
+        endKey_ = 'q';
         run_ = [this, &s] {
           s.keyText.clear();
-          endWith('q');
           gameOver(f_.g);
         };
         break;
       case RetraceKind::PlayAgain:
         startUp(f_.g);
-        run_ = [this] {
-          endWith('n');
-          playAgainPrompt(f_.g);
-        };
+        endKey_ = 'n';
+        run_ = [this] { playAgainPrompt(f_.g); };
         break;
       case RetraceKind::Victory:
         f_.startLevel11();
@@ -160,8 +158,6 @@ class RetraceSampler {
     showWorkPage();
   }
 
-  void endWith(int key) { endKey_ = key; }
-
   HeadlessDisplay::Hooks retraceHooks() {
     HeadlessDisplay::Hooks hooks;
     hooks.onRetrace = [this](std::uint64_t) { onRetrace(); };
@@ -182,7 +178,7 @@ class RetraceSampler {
   std::function<void()> run_;
   bool sequence_;
   int fadeStep_ = 0;
-  int endKey_ = 0;
+  int endKey_ = 0;  // ends a sequence that does not end by itself
   int retraces_ = 0;
   double heaviest_ = 0;
   double lastRetrace_ = 0;
