@@ -62,6 +62,7 @@ void gameOver(GameContext& g);
 void warp(GameContext& g);
 void finalVictory(GameContext& g);
 void finalVictoryPass(GameState& s);
+void drawFirework(const GameState& s);  // around burstCentreX, burstCentreY
 void playAgainPrompt(GameContext& g);
 
 }  // namespace kestal

@@ -1,4 +1,5 @@
-// From the caller's real coordinates to pixels. Internal to the screen service.
+// From the caller's real coordinates to pixels. Internal to the screen service, which offers the
+// rounding to the game as pixelColumn and pixelRow (pixel_plotter.h).
 #pragma once
 
 #include <cmath>

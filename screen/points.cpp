@@ -1,5 +1,6 @@
 // Single pixels: the star field and the particles, the hottest calls of a frame.
 #include "screen/coordinates.h"
+#include "screen/pixel_plotter.h"
 #include "screen/screen_state.h"
 
 namespace kestal {
@@ -33,6 +34,12 @@ int readPoint(double x, double y) {
   if (!detail::onScreen(px, py)) return -1;
   // Only the game thread writes page memory, so reading needs no lock.
   return workPagePixels()[static_cast<std::size_t>(py * SCREEN_WIDTH + px)];
+}
+
+std::uint8_t* PixelPlotter::hiddenWorkPage() {
+  auto& s = detail::screenState();
+  if (s.workPage == s.visiblePage) return nullptr;
+  return s.pages[static_cast<std::size_t>(s.workPage)].data();
 }
 
 }  // namespace kestal

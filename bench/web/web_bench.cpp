@@ -1,6 +1,8 @@
 // The game's work per frame and the presentation of a frame, timed inside a browser, where
 // the WebAssembly build runs with the same Asyncify instrumentation as the editions. Prints
 // one line per measure: "web-bench NAME median-ms runs". One refresh at 60 Hz is 16.7 ms.
+// With "?retraces" in the page's address it times every kind of retrace instead, each with
+// its presentation, one retrace a sample: "web-retrace NAME median-ms worst-ms samples".
 #include <emscripten.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "bench/game_fixture.h"
+#include "bench/retrace_kinds.h"
 #include "platform/web/web_picture.h"
 
 namespace {
@@ -16,6 +19,8 @@ namespace {
 EM_JS(int, benchPageOpen, (), { return kestalPage.open() ? 1 : 0; });
 EM_JS(void, benchPagePresent, (const void* rgba, int first, int last),
       { kestalPage.present(HEAPU8, rgba, first, last); });
+EM_JS(int, benchRetracesAsked, (),
+      { return new URLSearchParams(location.search).has("retraces") ? 1 : 0; });
 
 constexpr int WARM_UP_BATCHES = 10;
 
@@ -40,9 +45,23 @@ void report(const char* name, double ms, int runs) {
   std::printf("web-bench %s %.4f %d\n", name, ms, runs);
 }
 
-}  // namespace
+// The web display's presentation at each retrace (web_display.cpp).
+void presentChanges() {
+  static kestal::WebPicture picture;
+  const kestal::WebPicture::ChangedRows rows = picture.update();
+  if (!rows.empty()) benchPagePresent(picture.rgba(), rows.first, rows.last);
+}
 
-int main() {
+void timeRetraces(bool canvas) {
+  using namespace kestal;
+  for (const RetraceKindName& kind : RETRACE_KINDS) {
+    const RetraceFigures f =
+        measureRetraces(kind.kind, canvas ? presentChanges : std::function<void()>{});
+    std::printf("web-retrace %s %.4f %.4f %zu\n", kind.name, f.medianMs, f.worstMs, f.samples);
+  }
+}
+
+void timeFrames(bool canvas) {
   using namespace kestal;
   {
     GameFixture level;
@@ -53,7 +72,7 @@ int main() {
     GameFixture victory;
     report("final_victory_pass", medianMs(31, 1, [&] { finalVictoryPass(victory.s); }), 31);
   }
-  if (benchPageOpen() != 0) {
+  if (canvas) {
     // Every row changed, as after showWorkPage: the palette conversion and canvas update.
     static WebPicture picture;
     const auto present = [] {
@@ -62,6 +81,17 @@ int main() {
       benchPagePresent(picture.rgba(), rows.first, rows.last);
     };
     report("present_frame", medianMs(41, 10, present), 410);
+  }
+}
+
+}  // namespace
+
+int main() {
+  const bool canvas = benchPageOpen() != 0;
+  if (benchRetracesAsked() != 0) {
+    timeRetraces(canvas);
+  } else {
+    timeFrames(canvas);
   }
   std::printf("web-bench done\n");
   return 0;

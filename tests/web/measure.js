@@ -1,6 +1,11 @@
 // The browser figures beside the native ones of the same machine, in one run (no pass or
 // fail: numbers for the record). Medians, and shares of one 60 Hz refresh (16.7 ms).
 //   [KESTAL_BROWSER=chromium|firefox|webkit] node tests/web/measure.js WEB_BUILD NATIVE_BUILD
+//                                                                     [--retraces]
+// With --retraces: every kind of retrace the game has, natively, in Node.js and in the
+// browser at normal speed and, in Chromium, under 4x CPU throttling (the DevTools protocol's
+// model of a mid-range phone), each one's median and worst against 16.7 ms (60 Hz) and 8.3 ms
+// (120 Hz).
 'use strict';
 
 const {execFileSync} = require('node:child_process');
@@ -9,7 +14,11 @@ const path = require('node:path');
 const h = require('./harness');
 
 const REFRESH_MS = 1000 / 60;
-const [webBuild, nativeBuild] = process.argv.slice(2).map(p => path.resolve(p));
+const FAST_REFRESH_MS = 1000 / 120;
+const TO_MS = {ns: 1e-6, us: 1e-3, ms: 1, s: 1000};  // Google Benchmark's time units
+const retraceMode = process.argv.includes('--retraces');
+const [webBuild, nativeBuild] = process.argv.slice(2).filter(a => !a.startsWith('--'))
+                                                     .map(p => path.resolve(p));
 const share = ms => `${ms.toFixed(3)} ms = ${(100 * ms / REFRESH_MS).toFixed(1)} % of a refresh`;
 const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
@@ -32,21 +41,117 @@ async function pageFigures(browser, server, page, runs = 5) {
   return {load: median(loads), firstFrame: median(firstFrames), bytes};
 }
 
-async function browserBench(browser) {
+// The benchmark page's console lines; `throttling` slows the page's processor that many times
+// (Chromium's DevTools protocol only).
+async function benchPageLines(browser, query = '', throttling = 1) {
   const server = await h.serve(path.join(webBuild, 'bench-site'), browser);
-  const opened = await h.openPage(browser, server.url);
+  const opened = await h.openPage(browser, server.url + (query ? `index.html?${query}` : ''));
   await h.waitForState(opened, 'ready');
+  if (throttling !== 1) {
+    const session = await opened.native.createCDPSession();
+    await session.send('Emulation.setCPUThrottlingRate', {rate: throttling});
+  }
   await opened.press('Enter');
-  await h.waitForState(opened, 'ended', 300000);
+  // Polled by the clock: a throttled page that has just run one long task gives few
+  // animation frames to poll on.
+  await h.waitForState(opened, 'ended', 600000);
   const lines = await opened.messages();
   await opened.close();
   await server.close();
+  return lines;
+}
+
+async function browserBench(browser) {
   const figures = {};
-  for (const line of lines) {
+  for (const line of await benchPageLines(browser)) {
     const [tag, name, ms] = line.split(' ');
     if (tag === 'web-bench' && ms) figures[name] = Number(ms);
   }
   return figures;
+}
+
+// Lines "TAG NAME MEDIAN WORST SAMPLES" as {NAME: {median, worst}}.
+function retraceFigures(lines, tag) {
+  const figures = {};
+  for (const line of lines) {
+    const [t, name, median, worst] = line.split(' ');
+    if (t === tag && worst) figures[name] = {median: Number(median), worst: Number(worst)};
+  }
+  return figures;
+}
+
+// Per kind, the median of five repetitions and the worst sample of all of them.
+function nativeRetraces() {
+  const out = execFileSync(path.join(nativeBuild, 'bench', 'kestal-bench'), [
+    '--benchmark_filter=BM_Retrace/', '--benchmark_repetitions=5',
+    '--benchmark_report_aggregates_only=true', '--benchmark_format=json'],
+    {encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore']});
+  const figures = {};
+  for (const b of JSON.parse(out).benchmarks) {
+    const name = b.run_name.split('/')[1];
+    figures[name] = figures[name] || {};
+    if (b.aggregate_name === 'median') figures[name].median = b.real_time * TO_MS[b.time_unit];
+    if (b.aggregate_name === 'max') figures[name].worst = b.worst_ms;
+  }
+  return figures;
+}
+
+function nodeRetraces() {
+  const out = execFileSync('node', [path.join(webBuild, 'bench', 'web', 'kestal-node-bench.js')],
+                           {encoding: 'utf8'});
+  return retraceFigures(out.split('\n'), 'node-retrace');
+}
+
+const RETRACE_KINDS = [
+  ['frame_of_play_level11', 'frame of play, level 11'],
+  ['delay_prompt_wave', "Delay prompt's wave"],
+  ['pause_fade_step', 'pause fade step'],
+  ['warp_heaviest', 'warp, heaviest retrace'],
+  ['game_over_heaviest', 'game over, heaviest'],
+  ['play_again_heaviest', 'play-again prompt, heaviest'],
+  ['final_victory_pass', 'final-victory pass'],
+];
+
+// The browser has only the clock on the wall, which other programs on the machine disturb:
+// each figure is the median of several runs of the page.
+const BROWSER_RUNS = 3;
+
+async function browserRetraces(browser, throttling) {
+  const runs = [];
+  for (let i = 0; i < BROWSER_RUNS; ++i) {
+    runs.push(retraceFigures(await benchPageLines(browser, 'retraces', throttling), 'web-retrace'));
+  }
+  const figures = {};
+  for (const kind of Object.keys(runs[0])) {
+    figures[kind] = {median: median(runs.map(r => r[kind].median)),
+                     worst: median(runs.map(r => r[kind].worst))};
+  }
+  return figures;
+}
+
+async function measureRetraces(browser) {
+  const columns = [
+    ['native', nativeRetraces()],
+    ['Node.js', nodeRetraces()],
+    [browser.title, await browserRetraces(browser, 1)],
+  ];
+  if (browser.name === 'chromium') columns.push(['Chromium 4x', await browserRetraces(browser, 4)]);
+  console.log('Milliseconds per retrace, median / worst. Native and Node.js: processor time of ' +
+              'the game alone; the browser: time on the clock, presenting included, the median ' +
+              `of ${BROWSER_RUNS} runs.`);
+  console.log('retrace'.padEnd(30) + columns.map(([name]) => name.padEnd(17)).join(''));
+  const cell = f => (f ? `${f.median.toFixed(2)} / ${f.worst.toFixed(2)}` : '-').padEnd(17);
+  for (const [kind, label] of RETRACE_KINDS) {
+    console.log(label.padEnd(30) + columns.map(([, figures]) => cell(figures[kind])).join(''));
+  }
+  const within = (figures, limit) => RETRACE_KINDS.every(([kind]) => figures[kind] &&
+                                                         figures[kind].worst <= limit);
+  console.log(`${browser.title}, every retrace within a 120 Hz refresh ` +
+              `(${FAST_REFRESH_MS.toFixed(1)} ms): ${within(columns[2][1], FAST_REFRESH_MS) ? 'yes' : 'NO'}`);
+  if (columns[3]) {
+    console.log(`Chromium at 4x, within a 60 Hz refresh (${REFRESH_MS.toFixed(1)} ms): ` +
+                `${within(columns[3][1], REFRESH_MS) ? 'yes' : 'NO'}`);
+  }
 }
 
 function nativeBench() {
@@ -54,17 +159,14 @@ function nativeBench() {
     '--benchmark_filter=FrameOfPlayLevel11|FinalVictoryPass|ShowAndPresent',
     '--benchmark_repetitions=5', '--benchmark_report_aggregates_only=true',
     '--benchmark_format=json'], {encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore']});
-  const toMs = {ns: 1e-6, us: 1e-3, ms: 1, s: 1000};
   const figures = {};
   for (const b of JSON.parse(out).benchmarks) {
-    if (b.aggregate_name === 'median') figures[b.run_name] = b.real_time * toMs[b.time_unit];
+    if (b.aggregate_name === 'median') figures[b.run_name] = b.real_time * TO_MS[b.time_unit];
   }
   return figures;
 }
 
-(async () => {
-  h.skipUnlessReady({webBuild});
-  const browser = await h.launchBrowser();
+async function measureFrames(browser) {
   const site = h.installSite(webBuild);
   const server = await h.serve(site, browser);
   try {
@@ -82,8 +184,17 @@ function nativeBench() {
                   `${(f.bytes / 1024).toFixed(0)} KiB transferred without the sounds`);
     }
   } finally {
-    await browser.close();
     await server.close();
     fs.rmSync(site, {recursive: true, force: true});
+  }
+}
+
+(async () => {
+  h.skipUnlessReady({webBuild});
+  const browser = await h.launchBrowser();
+  try {
+    await (retraceMode ? measureRetraces(browser) : measureFrames(browser));
+  } finally {
+    await browser.close();
   }
 })();
