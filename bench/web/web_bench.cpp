@@ -6,12 +6,17 @@
 #include <emscripten.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "bench/game_fixture.h"
 #include "bench/retrace_kinds.h"
+#include "platform/replay/display_trace.h"
+#include "platform/replay/key_recording.h"
 #include "platform/web/web_picture.h"
+#include "screen/keyboard.h"
 
 namespace {
 
@@ -71,6 +76,21 @@ void timeFrames(bool canvas) {
   {
     GameFixture victory;
     report("final_victory_pass", medianMs(31, 1, [&] { finalVictoryPass(victory.s); }), 31);
+  }
+  {
+    // What the page's recording adds to a retrace with a key, and ?trace its trace line.
+    replay::KeyRecording recording;
+    report("record_retrace_with_key",
+           medianMs(41, 1000,
+                    [&] {
+                      recording.waitingForRetrace();
+                      recording.add(extendedKey('H'));
+                    }),
+           41000);
+    std::array<char, replay::TRACE_LINE_MAX_CHARS> line{};
+    std::uint64_t retrace = 0;
+    report("trace_line",
+           medianMs(41, 5, [&] { replay::appendDisplayTraceLine(line.data(), ++retrace); }), 205);
   }
   if (canvas) {
     // Every row changed, as after showWorkPage: the palette conversion and canvas update.

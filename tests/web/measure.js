@@ -156,7 +156,7 @@ async function measureRetraces(browser) {
 
 function nativeBench() {
   const out = execFileSync(path.join(nativeBuild, 'bench', 'kestal-bench'), [
-    '--benchmark_filter=FrameOfPlayLevel11|FinalVictoryPass|ShowAndPresent',
+    '--benchmark_filter=FrameOfPlayLevel11|FinalVictoryPass|ShowAndPresent|RecordRetrace|TraceLine',
     '--benchmark_repetitions=5', '--benchmark_report_aggregates_only=true',
     '--benchmark_format=json'], {encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore']});
   const figures = {};
@@ -177,6 +177,8 @@ async function measureFrames(browser) {
     row('frame of play, level 11', web.frame_of_play_level11, native.BM_FrameOfPlayLevel11);
     row('final-victory pass', web.final_victory_pass, native.BM_FinalVictoryPass);
     row('present one frame', web.present_frame, native.BM_ShowAndPresent);
+    row('record a retrace and a key', web.record_retrace_with_key, native.BM_RecordRetraceWithKey);
+    row('trace line (?trace)', web.trace_line, native.BM_DisplayTraceLine);
     for (const [name, page] of [['kestal', 'index.html'], ['kestal-silent', 'silent.html']]) {
       const f = await pageFigures(browser, server, page);
       console.log(`${name}: ready ${f.load.toFixed(0)} ms after navigation, first frame ` +
