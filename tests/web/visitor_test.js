@@ -268,7 +268,8 @@ test('the site installs as an app, plays offline and takes a new release on the 
       ({versions}) => versions.some(v => v.status === 'redundant') && resolve()));
   await workers.send('ServiceWorker.enable');
   await page.close();
-  await oldWorkerRetired;
+  await Promise.race([oldWorkerRetired, new Promise((_, fail) => setTimeout(() => fail(new Error(
+      'the old release\'s worker was not retired within 20 s of its page closing')), 20000).unref())]);
   await next.native.goto(shared.server.url + 'index.html');
   await h.waitForState(next, 'ready');
   assert.strictEqual(await styleIsNew(next), true, 'the next visit has the new release');
