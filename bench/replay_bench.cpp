@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "platform/replay/display_trace.h"
-#include "platform/replay/key_recording.h"
+#include "replay/display_trace.h"
+#include "replay/key_recording.h"
 #include "screen/keyboard.h"
 #include "screen/screen.h"
 

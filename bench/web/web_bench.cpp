@@ -13,8 +13,8 @@
 
 #include "bench/game_fixture.h"
 #include "bench/retrace_kinds.h"
-#include "platform/replay/display_trace.h"
-#include "platform/replay/key_recording.h"
+#include "replay/display_trace.h"
+#include "replay/key_recording.h"
 #include "platform/web/web_picture.h"
 #include "screen/keyboard.h"
 

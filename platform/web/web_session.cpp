@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "platform/replay/display_trace.h"
-#include "platform/replay/key_playback.h"
-#include "platform/replay/key_recording.h"
+#include "replay/display_trace.h"
+#include "replay/key_playback.h"
+#include "replay/key_recording.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/replay/fnv1a.h"
+#include "replay/fnv1a.h"
 
 namespace {
 std::atomic<long> allocationCount{0};

@@ -1,6 +1,6 @@
 // Recording the keys of a game as it is played, and playing them back: the replay of a
 // recording must repeat the game exactly, whenever the keys arrived.
-#include "platform/replay/key_recording.h"
+#include "replay/key_recording.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,8 +18,8 @@
 #include "game/game_sound.h"
 #include "game/game_state.h"
 #include "platform/headless/headless_display.h"
-#include "platform/replay/display_trace.h"
-#include "platform/replay/key_playback.h"
+#include "replay/display_trace.h"
+#include "replay/key_playback.h"
 #include "screen/display_backend.h"
 #include "screen/keyboard.h"
 #include "screen/program.h"

@@ -1,4 +1,4 @@
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "replay/recording_limits.h"
 
 namespace {
 
@@ -74,6 +76,38 @@ TEST(KeyScript, ErrorsNameTheLine) {
   EXPECT_EQ(errorOf("1 a\r\r\n"), "line 1: byte 0x0d is not printable text");
   // A failed script hands back no events to run with.
   EXPECT_TRUE(parse("1 a\n2 Foo\n").events.empty());
+}
+
+// Every reader of a recording stops at the same limits and says by how much they are passed.
+TEST(KeyScript, LimitsAreKeptToTheByteTheEventAndTheRetrace) {
+  const auto events = [](std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += "7 a\n";
+    return text;
+  };
+  std::string padding;  // exactly the most a recording may have, in comment lines
+  while (padding.size() < kestal::replay::RECORDING_MAX_BYTES)
+    padding += "#" + std::string(254, 'x') + "\n";
+  struct Case {
+    std::string text;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {events(200000), ""},
+      {events(200003), "has 200003 key events, 3 more than the 200000 a recording may have"},
+      {"216000 a\n", ""},
+      {"1 a\n216001 a\n",
+       "line 2: retrace 216001 is 1 after the last one a recording may use (216000, an hour at "
+       "60 Hz)"},
+      {padding, ""},
+      {padding + "\n\n",
+       "is 4194306 bytes, 2 more than the 4194304 bytes (4 MiB) a recording may have"},
+  };
+  for (const Case& c : cases) {
+    const KeyScript script = parse(c.text);
+    EXPECT_EQ(script.error, c.error) << c.text.substr(0, 20);
+    EXPECT_EQ(script.events.empty(), !c.error.empty() || c.text.starts_with('#'));
+  }
 }
 
 TEST(KeyScript, ArbitraryBytesGiveAScriptOrAnError) {

@@ -10,7 +10,7 @@
 
 #include "screen/screen_access.h"
 #include "tests/replay/png_test_support.h"
-#include "platform/replay/fnv1a.h"
+#include "replay/fnv1a.h"
 
 namespace {
 

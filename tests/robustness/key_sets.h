@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "screen/keyboard.h"
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 namespace kestal::robustness {
 

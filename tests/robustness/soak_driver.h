@@ -11,7 +11,7 @@
 
 #include "game/game_state.h"
 #include "tests/robustness/key_sets.h"
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 namespace kestal::robustness {
 

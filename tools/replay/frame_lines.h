@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "game/game_state.h"
-#include "platform/replay/display_trace.h"
+#include "replay/display_trace.h"
 #include "tools/replay/json_number.h"
 
 namespace kestal::replay {

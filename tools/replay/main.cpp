@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_session.h"
 #if !defined(__EMSCRIPTEN__)

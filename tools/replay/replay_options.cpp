@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/replay/quoted.h"
-#include "platform/replay/whole_number.h"
+#include "replay/quoted.h"
+#include "replay/whole_number.h"
 
 namespace kestal::replay {
 namespace {

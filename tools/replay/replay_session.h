@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "game/game_sound.h"
-#include "platform/replay/key_playback.h"
-#include "platform/replay/key_script.h"
+#include "replay/key_playback.h"
+#include "replay/key_script.h"
 #include "screen/display_backend.h"
 #include "tools/replay/replay_options.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_session.h"
 

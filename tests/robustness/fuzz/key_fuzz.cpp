@@ -15,7 +15,7 @@
 #include "game/game_state.h"
 #include "screen/keyboard.h"
 #include "tests/robustness/headless_run.h"
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 namespace {
 

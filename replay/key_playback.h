@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 namespace kestal::replay {
 

@@ -21,7 +21,9 @@ struct KeyEvent {
 
 struct KeyScript {
   std::vector<KeyEvent> events;
-  std::string error;  // "line N: what is wrong"; empty when the script is good
+  // "line N: what is wrong", or what is wrong with the whole ("has N key events, ..."), to
+  // follow "key file NAME "; empty when the script is good.
+  std::string error;
 };
 
 struct KeyEntry {

@@ -1,8 +1,8 @@
-#include "platform/replay/key_recording.h"
+#include "replay/key_recording.h"
 
 #include <charconv>
 
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 namespace kestal::replay {
 

@@ -1,9 +1,9 @@
-#include "platform/replay/display_trace.h"
+#include "replay/display_trace.h"
 
 #include <array>
 #include <charconv>
 
-#include "platform/replay/fnv1a.h"
+#include "replay/fnv1a.h"
 #include "screen/screen_access.h"
 
 namespace kestal::replay {

@@ -1,4 +1,4 @@
-#include "platform/replay/key_playback.h"
+#include "replay/key_playback.h"
 
 namespace kestal::replay {
 

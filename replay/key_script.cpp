@@ -1,11 +1,12 @@
-#include "platform/replay/key_script.h"
+#include "replay/key_script.h"
 
 #include <array>
 #include <cstdio>
 #include <utility>
 
-#include "platform/replay/quoted.h"
-#include "platform/replay/whole_number.h"
+#include "replay/quoted.h"
+#include "replay/recording_limits.h"
+#include "replay/whole_number.h"
 #include "screen/keyboard.h"
 
 namespace kestal::replay {
@@ -66,8 +67,35 @@ std::string byteProblem(std::string_view line) {
   return {};
 }
 
-// The problem with one line, or "" for a good line; a good event line appends its event.
-std::string parseLine(std::string_view line, std::vector<KeyEvent>& events) {
+// What the lines read so far have given. Past the event limit, events are still counted
+// (so the refusal can say by how much) but no longer kept.
+struct Reading {
+  std::vector<KeyEvent>& events;
+  std::size_t eventCount = 0;
+  std::uint64_t lastRetrace = 0;
+};
+
+std::string retraceProblem(std::string_view field, const WholeNumber& retrace,
+                           const Reading& reading) {
+  if (retrace.status == WholeNumberStatus::NotANumber) {
+    return "retrace " + quoted(field) + " is not a whole number";
+  }
+  if (retrace.status == WholeNumberStatus::TooLarge)
+    return "retrace " + quoted(field) + " is too large";
+  if (retrace.value > RECORDING_MAX_RETRACE) {
+    return "retrace " + std::to_string(retrace.value) + " is " +
+           std::to_string(retrace.value - RECORDING_MAX_RETRACE) + " after the last one a " +
+           "recording may use (" + std::to_string(RECORDING_MAX_RETRACE) + ", an hour at 60 Hz)";
+  }
+  if (reading.eventCount > 0 && retrace.value < reading.lastRetrace) {
+    return "retrace " + std::to_string(retrace.value) + " is smaller than " +
+           std::to_string(reading.lastRetrace) + " on the line before";
+  }
+  return {};
+}
+
+// The problem with one line, or "" for a good line; a good event line adds its event.
+std::string parseLine(std::string_view line, Reading& reading) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (std::string problem = byteProblem(line); !problem.empty()) return problem;
   line = trimBlanks(line);
@@ -82,20 +110,26 @@ std::string parseLine(std::string_view line, std::vector<KeyEvent>& events) {
   if (!twoFields) return "expected '<retrace> <key>', got " + quoted(line);
 
   const WholeNumber retrace = parseWholeNumber(retraceField);
-  if (retrace.status == WholeNumberStatus::NotANumber) {
-    return "retrace " + quoted(retraceField) + " is not a whole number";
-  }
-  if (retrace.status == WholeNumberStatus::TooLarge) {
-    return "retrace " + quoted(retraceField) + " is too large";
+  if (std::string problem = retraceProblem(retraceField, retrace, reading); !problem.empty()) {
+    return problem;
   }
   KeyEntry key = parseKeyName(keyField);
   if (!key.error.empty()) return key.error;
-  if (!events.empty() && retrace.value < events.back().retrace) {
-    return "retrace " + std::to_string(retrace.value) + " is smaller than " +
-           std::to_string(events.back().retrace) + " on the line before";
-  }
-  events.push_back({retrace.value, key.entry});
+  if (reading.eventCount < RECORDING_MAX_EVENTS)
+    reading.events.push_back({retrace.value, key.entry});
+  ++reading.eventCount;
+  reading.lastRetrace = retrace.value;
   return {};
+}
+
+// Counted on to the end, so the refusal can say by how much, but only so far.
+std::string sizeProblem(std::istream& in) {
+  constexpr std::uint64_t COUNTED_AT_MOST = std::uint64_t{1} << 30;
+  std::uint64_t size = RECORDING_MAX_BYTES + 1;
+  while (size < COUNTED_AT_MOST && in.ignore(1 << 16))
+    size += static_cast<std::uint64_t>(in.gcount());
+  if (size >= COUNTED_AT_MOST) return "is over 1 GiB, far more than the 4 MiB a recording may have";
+  return sizeOverLimit(size + static_cast<std::uint64_t>(in.gcount()));
 }
 
 }  // namespace
@@ -119,35 +153,38 @@ std::string keyName(int entry) {
 
 KeyScript parseKeyScript(std::istream& in) {
   KeyScript script;
+  Reading reading{script.events};
   std::string line;
   line.reserve(KEY_SCRIPT_MAX_LINE + 1);
   std::size_t lineNumber = 1;
+  std::size_t bytes = 0;
   auto fail = [&](const std::string& problem) {
     script.events.clear();
-    script.error = "line " + std::to_string(lineNumber) + ": " + problem;
+    script.error = problem;
+    return script;
+  };
+  auto failOnLine = [&](const std::string& problem) {
+    return fail("line " + std::to_string(lineNumber) + ": " + problem);
   };
   char c;
   while (in.get(c)) {
+    if (++bytes > RECORDING_MAX_BYTES) return fail(sizeProblem(in));
     if (c != '\n') {
       if (line.size() == KEY_SCRIPT_MAX_LINE) {
-        fail("longer than " + std::to_string(KEY_SCRIPT_MAX_LINE) + " characters");
-        return script;
+        return failOnLine("longer than " + std::to_string(KEY_SCRIPT_MAX_LINE) + " characters");
       }
       line.push_back(c);
       continue;
     }
-    if (std::string problem = parseLine(line, script.events); !problem.empty()) {
-      fail(problem);
-      return script;
-    }
+    if (std::string problem = parseLine(line, reading); !problem.empty())
+      return failOnLine(problem);
     line.clear();
     ++lineNumber;
   }
-  if (in.bad()) {
-    fail("read error");
-    return script;
-  }
-  if (std::string problem = parseLine(line, script.events); !problem.empty()) fail(problem);
+  if (in.bad()) return failOnLine("read error");
+  if (std::string problem = parseLine(line, reading); !problem.empty()) return failOnLine(problem);
+  if (reading.eventCount > RECORDING_MAX_EVENTS)
+    return fail(eventCountOverLimit(reading.eventCount));
   return script;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/replay/whole_number.h"
+#include "replay/whole_number.h"
 
 #include <charconv>
 #include <system_error>
