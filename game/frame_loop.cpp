@@ -45,7 +45,7 @@ void runFrame(GameContext& g) {
   s.keyText = readKey();
   waitRetrace();
   showWorkPage();
-  busyWait(s);
+  busyWait(g);
   driftShip(s);
   stepPulse(s);
   stepColourPulse(s);
@@ -72,7 +72,9 @@ bool quitRequested(const GameState& s) {
 
 // The game's speed control beyond the retrace: the work must really be done, so the
 // result goes through a volatile store.
-void busyWait(GameState& s) {
+void busyWait(GameContext& g) {
+  if (!g.run.busyWaits) return;
+  GameState& s = g.state;
   volatile double& sink = s.delaySink;
   const double limit = s.delayCount;
   for (double i = 1; i <= limit; i += 1) sink = std::sin(i) * std::cos(i);

@@ -31,14 +31,16 @@ void playLevels(GameContext& g) {
 
 }  // namespace
 
-void runGame(GameState& state, const Edition& edition, GameSound& sound) {
-  GameContext g{state, edition, sound};
+void runGame(GameState& state, const Edition& edition, GameSound& sound, const RunSettings& run) {
+  GameContext g{state, edition, sound, run};
   reserveTexts(state);
   startUp(g);
   delayPrompt(g);
   do {
     newGame(g);
+    if (run.observer) run.observer->gameStarted(state);
     playLevels(g);
+    if (run.observer) run.observer->gameEnded(state);
     playAgainPrompt(g);
   } while (state.playAgainAnswer == PLAY_AGAIN);
   sound.release();

@@ -5,10 +5,12 @@
 #include "game/edition.h"
 #include "game/game_sound.h"
 #include "game/game_state.h"
+#include "game/run_settings.h"
 
 namespace kestal {
 
 // Runs the whole program after the sound set-up, on `state` (zero, as at program start).
-[[noreturn]] void runGame(GameState& state, const Edition& edition, GameSound& sound);
+[[noreturn]] void runGame(GameState& state, const Edition& edition, GameSound& sound,
+                          const RunSettings& run = EDITION_RUN);
 
 }  // namespace kestal

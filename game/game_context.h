@@ -5,6 +5,7 @@
 #include "game/edition.h"
 #include "game/game_sound.h"
 #include "game/game_state.h"
+#include "game/run_settings.h"
 
 namespace kestal {
 
@@ -12,6 +13,7 @@ struct GameContext {
   GameState& state;
   const Edition& edition;
   GameSound& sound;
+  const RunSettings& run = EDITION_RUN;
 };
 
 }  // namespace kestal

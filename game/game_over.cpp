@@ -44,7 +44,7 @@ void gameOverPass(GameContext& g) {
   drawMessageGhost(s);
   if (s.engineHeat > 0) s.engineHeat -= 0.5;
   drawHeatGauge(s, 0.5);
-  busyWait(s);
+  busyWait(g);
   stepOverColour(s);
   drawGameOverMessage(s);
   if (s.overFrames == 4) {  // no new sparks: the margin only slides, every third pass

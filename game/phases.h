@@ -14,7 +14,7 @@ void delayPromptWave(GameState& s);
 // The loops.
 void frameLoop(GameContext& g);
 void runFrame(GameContext& g);
-void busyWait(GameState& s);
+void busyWait(GameContext& g);
 bool quitRequested(const GameState& s);
 void stepPulse(GameState& s);
 void stepColourPulse(GameState& s);

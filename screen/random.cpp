@@ -21,6 +21,24 @@ std::uint64_t randomDrawCount() {
   return draws;
 }
 
+// One step is x -> a x + c (mod 2^32); steps compose as affine maps, so `count` of them
+// take a logarithmic number of squarings.
+void skipRandomDraws(std::uint64_t count) {
+  std::uint32_t multiplier = 214013u, increment = 2531011u;
+  std::uint32_t totalMultiplier = 1u, totalIncrement = 0u;
+  draws += count;
+  while (count > 0) {
+    if (count & 1u) {
+      totalMultiplier *= multiplier;
+      totalIncrement = totalIncrement * multiplier + increment;
+    }
+    increment = (multiplier + 1u) * increment;
+    multiplier *= multiplier;
+    count >>= 1u;
+  }
+  state = totalMultiplier * state + totalIncrement;
+}
+
 void resetRandom() {
   state = START_STATE;
   draws = 0;

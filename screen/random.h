@@ -10,6 +10,8 @@ namespace kestal {
 double randomUnit();
 // How many times randomUnit has been called since the program started.
 std::uint64_t randomDrawCount();
+// Moves the sequence on by `count` draws at once, as that many randomUnit calls would.
+void skipRandomDraws(std::uint64_t count);
 // Back to the state of program start (for tools and tests that run the game repeatedly).
 void resetRandom();
 

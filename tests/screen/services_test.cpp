@@ -64,6 +64,19 @@ TEST(RandomTest, MicrosoftRandSequenceFromStateOne) {
   EXPECT_EQ(randomUnit(), 41.0 / 32768.0);
 }
 
+TEST(RandomTest, SkippingDrawsLandsWhereDrawingThemDoes) {
+  for (std::uint64_t count : {0ull, 1ull, 2ull, 3ull, 1000ull, 65537ull}) {
+    resetRandom();
+    for (std::uint64_t i = 0; i < count; ++i) randomUnit();
+    const double drawn = randomUnit();
+    resetRandom();
+    skipRandomDraws(count);
+    EXPECT_EQ(randomUnit(), drawn) << count;
+    EXPECT_EQ(randomDrawCount(), count + 1);
+  }
+  resetRandom();
+}
+
 TEST(NumbersTest, ParseNumberReadsTheLeadingNumber) {
   EXPECT_EQ(parseNumber(""), 0);
   EXPECT_EQ(parseNumber("   42"), 42);
