@@ -20,6 +20,9 @@ PACKAGES=(
   desktop-file-utils         # validation of the installed desktop entry
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
+  libcpp-httplib-dev nlohmann-json3-dev  # the hall of fame server: HTTP, JSON
+  libsqlite3-dev libpqxx-dev             # its two stores
+  postgresql-common postgresql           # a throw-away PostgreSQL for the store's tests
 )
 case "${1:-}" in
   --web | --web-tests)

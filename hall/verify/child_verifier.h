@@ -1,0 +1,25 @@
+// Verification in a child process: the game core keeps its state in one place per process,
+// and a child also bounds what one recording may cost (time, memory) and keeps a fault in it
+// from reaching the server.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "hall/verify/verification.h"
+
+namespace kestal::hall {
+
+struct ChildLimits {
+  std::chrono::milliseconds time{120000};  // wall clock; then the child is killed
+  std::size_t memoryBytes = 1u << 30;      // address space of the child
+  std::string program = "/proc/self/exe";  // a kestal-hall
+};
+
+// Starts this program again as `kestal-hall --verify-child`, gives it the script on its
+// standard input and reads its verification. A child that fails, overruns or dies gives a
+// Failed verification worded for the player, never an exception. Any thread may call it.
+Verification verifyInChild(const std::string& script, const ChildLimits& limits = {});
+
+}  // namespace kestal::hall
