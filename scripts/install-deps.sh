@@ -21,6 +21,7 @@ PACKAGES=(
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
   libcpp-httplib-dev nlohmann-json3-dev  # the hall of fame server: HTTP, JSON
+  libssl-dev                             # SHA-256, to know a recording submitted twice
   libsqlite3-dev libpqxx-dev             # its two stores
   postgresql-common postgresql           # a throw-away PostgreSQL for the store's tests
 )

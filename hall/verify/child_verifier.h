@@ -22,4 +22,7 @@ struct ChildLimits {
 // Failed verification worded for the player, never an exception. Any thread may call it.
 Verification verifyInChild(const std::string& script, const ChildLimits& limits = {});
 
+// False in a sanitized build, whose children keep the address space the sanitizer needs.
+bool childMemoryIsBounded();
+
 }  // namespace kestal::hall
