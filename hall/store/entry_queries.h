@@ -39,9 +39,9 @@ inline constexpr std::string_view kCountBoard =
     "SELECT count(*) FROM entries WHERE edition = $1 AND NOT hidden";
 
 // $1 edition, $2 score, $3 victory, $4 retraces, $5 date, $6 id: the visible entries strictly
-// ahead on the board, and all of them.
+// ahead on the board, and all of them. "score >= $2" lets the board index skip the entries below.
 inline constexpr std::string_view kPlace =
-    "SELECT (SELECT count(*) FROM entries WHERE edition = $1 AND NOT hidden AND "
+    "SELECT (SELECT count(*) FROM entries WHERE edition = $1 AND NOT hidden AND score >= $2 AND "
     "(score > $2 OR (score = $2 AND (victory > $3 OR (victory = $3 AND (retraces < $4 OR "
     "(retraces = $4 AND (date < $5 OR (date = $5 AND id < $6))))))))), "
     "(SELECT count(*) FROM entries WHERE edition = $1 AND NOT hidden)";
