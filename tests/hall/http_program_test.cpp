@@ -1,0 +1,88 @@
+// The real kestal-hall: started on a free port, given a real recording, moderated, stopped.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+
+#include "tests/support/child_process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+using testsupport::ChildProcess;
+using testsupport::Launch;
+using testsupport::runCommand;
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ScratchDirectory {
+ public:
+  ScratchDirectory()
+      : path_(std::filesystem::temp_directory_path() /
+              ("kestal-hall-program-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
+  const std::filesystem::path recording =
+      std::filesystem::path(KESTAL_SOURCE_DIR) / "tests/regression/whole_game.keys";
+  const auto verified = runCommand(Launch({KESTAL_HALL_BINARY, "--verify", recording}), 120s);
+  ASSERT_EQ(verified.status, 0) << verified.errors;
+  const json verification = json::parse(verified.output);
+
+  ScratchDirectory scratch;
+  const std::string database = "sqlite:" + (scratch.path() / "hall.sqlite").string();
+  ChildProcess hall(
+      Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:0", "--database", database}));
+  const auto line = hall.readLine(30s);
+  ASSERT_TRUE(line) << hall.errors();
+  std::smatch port;
+  ASSERT_TRUE(std::regex_match(
+      *line, port, std::regex(R"(kestal-hall: listening on http://127\.0\.0\.1:(\d+) \(sqlite\))")))
+      << *line;
+
+  httplib::Client client("127.0.0.1", std::stoi(port[1]));
+  client.set_read_timeout(120, 0);
+  const std::string script = readFile(recording);
+  const auto res = client.Post("/api/entries", json{{"name", "Ann"}, {"replay", script}}.dump(),
+                               "application/json");
+  ASSERT_TRUE(res);
+  ASSERT_EQ(res->status, 201) << res->body;
+  const json entry = json::parse(res->body);
+  EXPECT_EQ(entry.at("score"), verification.at("score"));
+  EXPECT_EQ(entry.at("level"), verification.at("level"));
+  const std::string id = entry.at("id").dump();
+  EXPECT_EQ(client.Get("/api/entries/" + id + "/replay")->body, script);
+
+  hall.sendSignal(SIGTERM);
+  EXPECT_EQ(hall.waitForExit(30s), 0);
+
+  const auto hidden = runCommand(Launch({KESTAL_HALL_BINARY, "--database", database, "hide", id}));
+  EXPECT_EQ(hidden.status, 0) << hidden.errors;
+  EXPECT_EQ(hidden.output, "entry " + id + " hidden\n");
+  const auto unknown =
+      runCommand(Launch({KESTAL_HALL_BINARY, "--database", database, "hide", "999"}));
+  EXPECT_EQ(unknown.status, 1);
+  const auto nonsense = runCommand(Launch({KESTAL_HALL_BINARY, "--workers", "none"}));
+  EXPECT_EQ(nonsense.status, 2);
+  EXPECT_EQ(std::count(nonsense.errors.begin(), nonsense.errors.end(), '\n'), 1) << nonsense.errors;
+}
+
+}  // namespace
