@@ -1,0 +1,19 @@
+// Distinct real recordings for load: each one a game the hall verifies, each its own entry.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kestal::hall::load {
+
+// A short game: started, a few moves, its level left with Escape at a retrace that depends on
+// `index`, and "Play again?" answered no. Odd indexes are silent-edition recordings, so both
+// boards fill. Verifies in a few milliseconds.
+std::string shortGame(std::size_t index);
+
+// The whole game with its final "n" answered "y" instead and a short game after it that ends
+// at a retrace depending on `index`: a distinct recording that costs a whole game to verify.
+// Throws std::invalid_argument when `wholeGame` does not end with an "n" answer.
+std::string wholeGameVariant(const std::string& wholeGame, std::size_t index);
+
+}  // namespace kestal::hall::load

@@ -1,0 +1,22 @@
+# The long group: kestal-hall killed under a crowd of submissions, on SQLite restarted in
+# place, and on one PostgreSQL shared by two instances of which one dies. Nothing
+# acknowledged may be lost, nothing kept twice.
+if(TARGET kestal-hall)
+  include(${CMAKE_CURRENT_LIST_DIR}/load_client.cmake)
+  add_executable(hall_soak_tests soak_test.cpp)
+  target_compile_definitions(hall_soak_tests PRIVATE
+    KESTAL_HALL_BINARY="$<TARGET_FILE:kestal-hall>")
+  target_link_libraries(hall_soak_tests PRIVATE kestal_hall_load kestal_test_support
+                        nlohmann_json::nlohmann_json GTest::gtest_main)
+  add_dependencies(hall_soak_tests kestal-hall)
+
+  add_test(NAME hall_soak_sqlite
+           COMMAND hall_soak_tests --gtest_filter=HallSoak.SqliteKilledTwiceLosesNothing)
+  set_tests_properties(hall_soak_sqlite PROPERTIES LABELS soak TIMEOUT 240)
+  add_test(NAME hall_soak_postgresql
+           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_postgresql.sh
+                   $<TARGET_FILE:hall_soak_tests>
+                   --gtest_filter=HallSoak.PostgresqlOneOfTwoKilledLosesNothing)
+  set_tests_properties(hall_soak_postgresql PROPERTIES
+    LABELS "soak;postgresql" TIMEOUT 240 SKIP_RETURN_CODE 77)
+endif()

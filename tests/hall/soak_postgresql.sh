@@ -1,0 +1,7 @@
+#!/bin/sh
+# Runs a test program in a throw-away PostgreSQL cluster (PGHOST, PGPORT, ... set for it).
+if ! command -v pg_virtualenv >/dev/null 2>&1; then
+  echo "pg_virtualenv is missing: apt-get install postgresql postgresql-common"
+  exit 77
+fi
+exec pg_virtualenv -- "$@"

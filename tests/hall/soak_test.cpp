@@ -1,0 +1,156 @@
+// kestal-hall killed without warning in the middle of a crowd of submissions: every entry it
+// acknowledged is there afterwards, with its name and score, and no recording is kept twice.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/hall/load_client.h"
+#include "tests/hall/load_recordings.h"
+#include "tests/hall/load_server.h"
+
+namespace {
+
+using namespace kestal::hall::load;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr std::size_t SUBMISSIONS = 200;
+constexpr std::size_t CLIENTS = 8;
+
+Submission soakSubmission(std::size_t index) {
+  return {"soak " + std::to_string(index), shortGame(index), {}};
+}
+
+fs::path freshDirectory(const std::string& name) {
+  const fs::path directory = fs::path(testing::TempDir()) / name;
+  fs::remove_all(directory);
+  fs::create_directories(directory);
+  return directory;
+}
+
+// Rate limiting is not under test: every client comes from 127.0.0.1.
+HallLaunch hallOn(const std::string& database, const fs::path& log) {
+  return {KESTAL_HALL_BINARY, {"--database", database, "--rate", "1000000"}, log, {}};
+}
+
+void waitUntilAnswered(const LoadRun& run, std::size_t count) {
+  while (run.answered() < count) std::this_thread::sleep_for(1ms);
+}
+
+Json getJson(int port, const std::string& path) {
+  const Reply reply = httpGet(port, path);
+  EXPECT_EQ(reply.status, 200) << path << ": " << reply.body;
+  return Json::parse(reply.body, nullptr, false);
+}
+
+// Every entry on both boards, page by page; the boards' totals added up.
+std::vector<Json> everyListedEntry(int port, std::int64_t& totals) {
+  std::vector<Json> entries;
+  totals = 0;
+  for (const char* edition : {"sound", "silent"}) {
+    for (std::size_t offset = 0;; offset += 100) {
+      const Json page = getJson(port, "/api/entries?edition=" + std::string(edition) +
+                                          "&limit=100&offset=" + std::to_string(offset));
+      if (offset == 0) totals += page.value("total", std::int64_t{-1});
+      if (!page.contains("entries") || page["entries"].empty()) break;
+      for (const Json& entry : page["entries"]) entries.push_back(entry);
+    }
+  }
+  return entries;
+}
+
+void expectEachAcknowledgedOnce(int port, const std::vector<Answer>& answers) {
+  std::map<std::int64_t, std::size_t> acknowledged;  // entry id: submission
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    const Answer& answer = answers[i];
+    // Retries outlast every restart, so each submission ends acknowledged.
+    ASSERT_TRUE(answer.status == 201 || answer.status == 200)
+        << "submission " << i << ": " << answer.status << " " << answer.body;
+    ASSERT_TRUE(acknowledged.emplace(answer.id, i).second)
+        << "submissions " << acknowledged[answer.id] << " and " << i << " share entry "
+        << answer.id;
+    const std::string path = "/api/entries/" + std::to_string(answer.id);
+    const Json stored = getJson(port, path);
+    const Json told = Json::parse(answer.body);
+    EXPECT_EQ(stored.value("name", ""), soakSubmission(i).name) << path;
+    EXPECT_EQ(stored.value("score", -1), told.value("score", -2)) << path;
+    EXPECT_EQ(httpGet(port, path + "/replay").body, soakSubmission(i).replay) << path;
+  }
+
+  std::int64_t totals = 0;
+  std::set<std::int64_t> listed;
+  std::set<std::string> replays;
+  for (const Json& entry : everyListedEntry(port, totals)) {
+    const std::int64_t id = entry.value("id", std::int64_t{0});
+    EXPECT_TRUE(listed.insert(id).second) << "entry " << id << " listed twice";
+    const std::string replay = httpGet(port, "/api/entries/" + std::to_string(id) + "/replay").body;
+    EXPECT_TRUE(replays.insert(replay).second) << "entry " << id << "'s recording kept twice";
+  }
+  std::set<std::int64_t> acknowledgedIds;
+  for (const auto& [id, submission] : acknowledged) acknowledgedIds.insert(id);
+  EXPECT_EQ(listed, acknowledgedIds);
+  EXPECT_EQ(totals, static_cast<std::int64_t>(acknowledged.size()));
+}
+
+// How the crowd fared, for the log; and the attempts that met no server.
+int connectionFailures(const std::vector<Answer>& answers) {
+  int failures = 0;
+  int refusals = 0;
+  int againAfterLoss = 0;
+  for (const Answer& answer : answers) {
+    failures += answer.connectionFailures;
+    refusals += answer.refusals;
+    againAfterLoss += answer.status == 200 ? 1 : 0;
+  }
+  std::cout << answers.size() << " submissions: " << failures << " attempts met no server, "
+            << refusals << " were told to wait, " << againAfterLoss
+            << " came back 200 (their first answer lost)\n";
+  return failures;
+}
+
+TEST(HallSoak, SqliteKilledTwiceLosesNothing) {
+  const fs::path directory = freshDirectory("hall-soak-sqlite");
+  HallServer hall(hallOn("sqlite:" + (directory / "hall.sqlite").string(), directory / "hall.log"));
+  Endpoints endpoints({hall.port()});
+  LoadRun run(endpoints, SUBMISSIONS, soakSubmission, LoadOptions{.clients = CLIENTS});
+  for (const std::size_t answered : {SUBMISSIONS / 4, SUBMISSIONS * 3 / 5}) {
+    waitUntilAnswered(run, answered);
+    hall.kill();
+    std::this_thread::sleep_for(100ms);  // clients meet a closed port for a while
+    hall.start();
+    endpoints.setPort(0, hall.port());
+  }
+  const std::vector<Answer>& answers = run.wait();
+  // The kills came while clients were submitting, or this proves nothing.
+  EXPECT_GT(connectionFailures(answers), 0);
+  expectEachAcknowledgedOnce(hall.port(), answers);
+}
+
+TEST(HallSoak, PostgresqlOneOfTwoKilledLosesNothing) {
+  if (std::getenv("PGHOST") == nullptr) {
+    GTEST_SKIP() << "needs a PostgreSQL cluster: run it under pg_virtualenv";
+  }
+  const fs::path directory = freshDirectory("hall-soak-postgresql");
+  // One after the other: the first creates the schema.
+  HallServer doomed(hallOn("postgresql://", directory / "doomed.log"));
+  HallServer survivor(hallOn("postgresql://", directory / "survivor.log"));
+  Endpoints endpoints({doomed.port(), survivor.port()});
+  LoadRun run(endpoints, SUBMISSIONS, soakSubmission, LoadOptions{.clients = CLIENTS});
+  waitUntilAnswered(run, SUBMISSIONS / 3);
+  doomed.kill();
+  const std::vector<Answer>& answers = run.wait();
+  EXPECT_GT(connectionFailures(answers), 0);
+  expectEachAcknowledgedOnce(survivor.port(), answers);
+}
+
+}  // namespace
