@@ -1,4 +1,4 @@
-# The Debian package of the installed files, made by CPack (scripts/package.sh). The layout
+# The Debian packages of the installed files, made by CPack (scripts/package.sh). The layout
 # that Debian gives games (programs in /usr/games, data in /usr/share/games/kestal) is set
 # when the build is configured: see packaging/debian_layout.cmake.
 if(EMSCRIPTEN)
@@ -33,5 +33,13 @@ each with more and keener mines, lead to the final victory.
 
 The package holds two programs: kestal, with sound effects, and
 kestal-silent, which needs no audio device.")
+
+# Three packages from the one build, one per install component: the game (the component of
+# every install rule that names none), and beside it the hall of fame server and the web
+# site (packaging/server_packages.cmake).
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${KESTAL_PACKAGE_NAME})
+set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+include(${CMAKE_CURRENT_LIST_DIR}/server_packages.cmake)
 
 include(CPack)

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Makes a release of the committed tree (HEAD) in dist/:
-#   kestal_VERSION_ARCH.deb   the Debian package (CPack; Depends worked out by dpkg-shlibdeps)
+#   kestal_VERSION_ARCH.deb   the Debian package of the game (CPack; Depends worked out by
+#                             dpkg-shlibdeps)
+#   kestal-hall_VERSION_ARCH.deb  the hall of fame server as a systemd service
+#   kestal-web_VERSION_all.deb    the web site, in /usr/share/kestal/web
 #   kestal-web-VERSION.zip    the web site: the browser editions' install step, with the
 #                             README's pictures in screenshots/ for the AppStream metadata
 #   kestal-VERSION.tar.gz     the source
 #   SHA256SUMS
-# Exit status 3: everything but the web site was made (its build failed; see the message).
+# The three packages come from one build, as CPack components (packaging/debian_package.cmake
+# and server_packages.cmake); kestal-web's files come from the browser editions' build,
+# which is therefore made first.
+# Exit status 3: everything but the web site and its package was made (its build failed;
+# see the message).
 # VERSION is the project version in CMakeLists.txt. Everything is built in build-pkg/ from
 # an export of HEAD, so uncommitted changes never reach a release.
 set -euo pipefail
@@ -23,33 +30,45 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "package.sh: uncommitted changes are left out; the release is commit $commit" >&2
 fi
 # A release is built from scratch every time.
-rm -rf "$work/src" "$work/deb" "$work/cpack" "$work/web" "$work/site" "$dist"
+rm -rf "$work/src" "$work/deb" "$work/cpack" "$work/web" "$work/web-site" "$work/site" "$dist"
 mkdir -p "$work/src" "$dist"
 git archive "$commit" | tar -x -C "$work/src"
+
+# The web site, from the browser editions' own install step.
+web_status=0
+web_site=$work/web-site
+if ! (
+  emcmake cmake -S "$work/src" -B "$work/web" -DCMAKE_BUILD_TYPE=Release &&
+    cmake --build "$work/web" -j"$jobs" &&
+    cmake --install "$work/web" --prefix "$web_site"
+) >"$work/web.log" 2>&1; then
+  echo "package.sh: the web site did not build; kestal-web-*.zip and kestal-web_*.deb are" \
+    "not made. The end of build-pkg/web.log:" >&2
+  tail -n 25 "$work/web.log" >&2
+  web_status=3
+  web_site=""
+fi
 
 # The Debian package, built with Debian's hardening flags.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 cmake -C "$work/src/packaging/debian_layout.cmake" -S "$work/src" -B "$work/deb" \
   -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
   -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DKESTAL_WEB_SITE="$web_site" >/dev/null
 cmake --build "$work/deb" -j"$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/deb/CMakeCache.txt")
 (cd "$work/deb" && cpack -G DEB -B "$work/cpack")
-cp "$work/cpack/kestal_${version}_"*.deb "$dist/"
+cp "$work/cpack"/kestal*_"${version}"_*.deb "$dist/"
 
 # The source, as committed.
 git archive --format=tar.gz --prefix="kestal-$version/" -o "$dist/kestal-$version.tar.gz" "$commit"
 
-# The web site, from the browser editions' own install step. Files get the commit's time,
-# so the archive depends on the source alone.
-web_status=0
-site=$work/site/kestal-web-$version
-if (
-  emcmake cmake -S "$work/src" -B "$work/web" -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$work/web" -j"$jobs" &&
-    cmake --install "$work/web" --prefix "$site"
-) >"$work/web.log" 2>&1; then
+# The web site's archive. Files get the commit's time, so the archive depends on the
+# source alone.
+if [ -n "$web_site" ]; then
+  site=$work/site/kestal-web-$version
+  mkdir -p "$site"
+  cp -a "$web_site/." "$site/"
   mkdir -p "$site/screenshots"
   cp "$work/src"/docs/pictures/*.png "$site/screenshots/"
   epoch=$(git log -1 --format=%ct "$commit")
@@ -58,11 +77,6 @@ if (
     find "kestal-web-$version" -exec touch -h -d "@$epoch" {} +
     find "kestal-web-$version" | LC_ALL=C sort | zip -q -X -@ "$dist/kestal-web-$version.zip"
   )
-else
-  echo "package.sh: the web site did not build; kestal-web-$version.zip is not made." \
-    "The end of build-pkg/web.log:" >&2
-  tail -n 25 "$work/web.log" >&2
-  web_status=3
 fi
 
 (cd "$dist" && sha256sum -- * >SHA256SUMS)

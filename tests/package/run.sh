@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The release checks (CI runs them after the everyday tests): makes the release with
-# scripts/package.sh, checks the .deb with lintian, installs it with apt, validates the
-# installed menu entry, metadata and manual pages, starts the game from its menu entry and
-# as `kestal` typed in another directory under Xvfb (tests/package, ctest label "package"),
-# purges the package and checks that its files are gone, and finally builds the source
-# tarball in an empty folder and runs the README's test command there. Installs and
-# removes a system package: run it as root or with sudo at hand, on a machine where the
-# kestal package may come and go.
+# scripts/package.sh, checks the three .debs with lintian, installs them with apt, validates
+# the installed menu entry, metadata and manual pages, starts the game from its menu entry
+# and as `kestal` typed in another directory under Xvfb (tests/package, ctest label
+# "package"), runs the hall of fame server as its unit would behind the example nginx site
+# (tests/package/hall_behind_nginx.sh), purges the packages and checks that nothing of
+# theirs is left, and finally builds the source tarball in an empty folder and runs the
+# README's test command there. Installs and removes system packages (and puts a site into
+# nginx for a while): run it as root or with sudo at hand, on a machine where the kestal
+# packages may come and go and ports 80 and 8081 are free.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -14,23 +16,37 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 step() { echo "== $*"; }
 
-packaging/install-tools.sh lintian appstream desktop-file-utils man-db groff-base unzip
+packaging/install-tools.sh lintian appstream desktop-file-utils man-db groff-base unzip \
+  nginx-light curl jq
 
 step "making the release"
 scripts/package.sh
 (cd dist && sha256sum --check --quiet SHA256SUMS)
 unzip -tq dist/kestal-web-*.zip
 deb=$(ls dist/kestal_*.deb)
+packages=(kestal kestal-hall kestal-web)
+debs=("$deb" "$(ls dist/kestal-hall_*.deb)" "$(ls dist/kestal-web_*.deb)")
 
-step "lintian $deb"
-lintian --fail-on error,warning "$deb"
+step "lintian ${debs[*]}"
+lintian --fail-on error,warning "${debs[@]}"
 
-step "apt-get install ./$deb"
-purge() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get purge -y -qq kestal >/dev/null; }
-if dpkg-query -W kestal >/dev/null 2>&1; then purge; fi
+step "apt-get install ${debs[*]/#/./}"
+installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -qv '^unknown ok not-installed'; }
+purge() {
+  local present=()
+  for package in "${packages[@]}"; do
+    if installed "$package"; then present+=("$package"); fi
+  done
+  if [ ${#present[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get purge -y -qq "${present[@]}" >/dev/null
+  fi
+}
+purge
 trap 'purge || true' EXIT
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "./$deb" >/dev/null
-echo "Depends: $(dpkg-query -W -f='${Depends}' kestal)"
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${debs[@]/#/./}" >/dev/null
+for package in "${packages[@]}"; do
+  echo "$package Depends: $(dpkg-query -W -f='${Depends}' "$package")"
+done
 
 step "validating the installed menu entry, metadata and manual pages"
 said=$(desktop-file-validate /usr/share/applications/kestal.desktop 2>&1) || true
@@ -52,6 +68,12 @@ for page in kestal kestal-silent kestal-launcher; do
     exit 1
   fi
 done
+file=$(man -w 8 kestal-hall)
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$file" 2>&1 >/dev/null)
+if [ -n "$warnings" ]; then
+  echo "$file: $warnings" >&2
+  exit 1
+fi
 
 step "starting the installed game from its menu entry and by name"
 cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL_BENCH=OFF \
@@ -59,12 +81,26 @@ cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL
 cmake --build build-pkg/tests -j"$(nproc)" --target kestal-package-tests
 ctest --test-dir build-pkg/tests -L package --output-on-failure
 
-step "apt-get purge kestal"
+step "the hall of fame server behind nginx"
+tests/package/hall_behind_nginx.sh
+
+step "apt-get purge ${packages[*]}"
 purge
 trap - EXIT
 left=""
-for file in $(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
-  /usr/share/games/kestal /usr/lib/games/kestal /usr/share/doc/kestal; do
+# Beside each package's files: its directories, what enabling the service made, the
+# service's state (systemd keeps a DynamicUser's under /var/lib/private) and the nginx site
+# the hall's check put in.
+for file in $(for d in "${debs[@]}"; do dpkg-deb -c "$d"; done |
+  awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
+  /usr/share/games/kestal /usr/lib/games/kestal /usr/share/doc/kestal \
+  /usr/share/kestal /usr/share/doc/kestal-web /usr/share/doc/kestal-hall \
+  /etc/default/kestal-hall /etc/systemd/system/multi-user.target.wants/kestal-hall.service \
+  /var/lib/systemd/deb-systemd-helper-enabled/kestal-hall.service.dsh-also \
+  /var/lib/systemd/deb-systemd-helper-enabled/multi-user.target.wants/kestal-hall.service \
+  /var/lib/systemd/deb-systemd-helper-masked/kestal-hall.service \
+  /var/lib/kestal-hall /var/lib/private/kestal-hall \
+  /etc/nginx/sites-available/kestal /etc/nginx/sites-enabled/kestal; do
   if [ -e "$file" ] || [ -L "$file" ]; then left+=" $file"; fi
 done
 if [ -n "$left" ]; then
