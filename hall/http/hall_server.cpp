@@ -77,6 +77,12 @@ void HallServer::Impl::configure() {
   server.set_keep_alive_max_count(options.keepAliveMaxCount);
   server.set_payload_max_length(options.bodyLimit);
   server.set_tcp_nodelay(true);
+  // httplib's default adds SO_REUSEPORT, which lets a second server take the same port
+  // silently; a port in use must be an error.
+  server.set_socket_options([](socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   server.set_default_headers(
       {{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}});
 

@@ -58,6 +58,11 @@ TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
       *line, port, std::regex(R"(kestal-hall: listening on http://127\.0\.0\.1:(\d+) \(sqlite\))")))
       << *line;
 
+  const auto second =
+      runCommand(Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:" + port[1].str(), "--database",
+                         database + "-second"}));
+  EXPECT_EQ(second.status, 1) << "a second server took the same port";
+
   httplib::Client client("127.0.0.1", std::stoi(port[1]));
   client.set_read_timeout(120, 0);
   const std::string script = readFile(recording);
