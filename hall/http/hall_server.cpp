@@ -105,8 +105,14 @@ void HallServer::Impl::configure() {
 void HallServer::Impl::readSubmission(const Request& req, Response& res,
                                       const httplib::ContentReader& read) {
   if (res.status != -1) {
-    // Answered before the body: it is read only so that the connection stays usable.
-    read([](const char*, std::size_t) { return true; });
+    // Answered before the body: it is read only so that the connection stays usable. httplib
+    // reads a form through its form parser alone.
+    const auto ignore = [](const char*, std::size_t) { return true; };
+    if (req.is_multipart_form_data()) {
+      read([](const httplib::MultipartFormData&) { return true; }, ignore);
+    } else {
+      read(ignore);
+    }
     return;
   }
   std::string body;

@@ -44,7 +44,7 @@ std::string defaultSentence(int status) {
     case 414:
       return "The address is too long.";
     case 415:
-      return "Send the entry as JSON (application/json).";
+      return "Send the entry as JSON (Content-Type: application/json).";
     case 503:
       return "The hall is busy; please try again shortly.";
     default:

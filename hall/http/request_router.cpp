@@ -1,5 +1,6 @@
 #include "hall/http/request_router.h"
 
+#include "hall/http/content_type.h"
 #include "hall/http/http_answer.h"
 #include "hall/http/origin_policy.h"
 #include "hall/http/read_answers.h"
@@ -87,7 +88,12 @@ Handled routeRequest(HallContext& hall, const Request& req, Response& res) {
     return refuse(req, res, 405, defaultSentence(405));
   }
   if (req.method == "OPTIONS") return answerPreflight(route, res);
-  if (req.method == "POST") return Handled::Unhandled;
+  if (req.method == "POST") {
+    if (!isJsonContentType(req.get_header_value("Content-Type"))) {
+      return refuse(req, res, 415, defaultSentence(415));
+    }
+    return Handled::Unhandled;
+  }
   return answerRead(hall, route, req, res);
 }
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <variant>
 
-#include "hall/http/content_type.h"
 #include "hall/http/entry_json.h"
 #include "hall/http/http_answer.h"
 #include "hall/http/submission.h"
@@ -57,9 +56,6 @@ void answerVerification(HallContext& hall, const Submission& submission,
 
 void answerSubmission(HallContext& hall, const httplib::Request& req, const std::string& body,
                       httplib::Response& res) {
-  if (!isJsonContentType(req.get_header_value("Content-Type"))) {
-    return answerError(res, 415, "Send the entry as JSON (Content-Type: application/json).");
-  }
   auto read = readSubmission(body);
   if (auto* error = std::get_if<SubmissionError>(&read)) {
     return answerError(res, 400, error->sentence);

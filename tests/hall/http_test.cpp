@@ -94,6 +94,8 @@ TEST(HallHttp, HostileOrFailedSubmissionsAreRefusedInWords) {
       {"check failed", submission("Ann", "fail"), kJson, 500, "ran out of time"},
       {"verifier threw", submission("Ann", "throw"), kJson, 500, "error"},
       {"plain text", submission("Ann", "score 1"), "text/plain", 415, "JSON"},
+      {"a form", "--x\r\nContent-Disposition: form-data; name=\"name\"\r\n\r\nAnn\r\n--x--\r\n",
+       "multipart/form-data; boundary=x", 415, "JSON"},
       {"other charset", submission("Ann", "score 1"), "application/json; charset=latin1", 415,
        "JSON"},
   };
