@@ -134,6 +134,9 @@ int run(const Options& options) {
   const std::string wholeGame = readText(options.keys);
   const double retraces = lastRetrace(wholeGame);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  // On a shared machine the figures mean little without what else was running.
+  double loadAverage = -1;
+  getloadavg(&loadAverage, 1);
 
   const TimedRun hallVerify = medianRun({options.hall, "--verify", options.keys}, TIMED_RUNS);
   const TimedRun replay = medianRun({options.replay, "--keys", options.keys}, TIMED_RUNS);
@@ -165,8 +168,8 @@ int run(const Options& options) {
 
   std::printf(
       "kestal-hall under load: %u cores, default workers, SQLite, whole-game recordings "
-      "(%.0f retraces each)\n",
-      cores, retraces);
+      "(%.0f retraces each); load average %.1f at the start\n",
+      cores, retraces, loadAverage);
   std::printf("%-34s %.2f per second (%u clients back to back, %.0f s)\n", "sustained submissions",
               perSecond, 2 * cores, options.seconds);
   printPhase("answer time at half load", perSecond / 2, half);
