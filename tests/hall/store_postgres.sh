@@ -12,7 +12,7 @@ trap 'rm -rf "$scratch"' EXIT
 # Clusters made at the same moment by others on this machine can take the same port: a
 # cluster that did not start gets one more try; a test that failed does not.
 for attempt in 1 2; do
-  pg_virtualenv -- sh -c \
+  pg_virtualenv -t -- sh -c \
     'touch "$1" && KESTAL_TEST_POSTGRES=postgresql:// exec "$0" --gtest_filter=*Postgres*' \
     "$1" "$scratch/started"
   status=$?
