@@ -13,7 +13,9 @@ function(kestal_package_docs component package)
 endfunction()
 
 if(TARGET kestal-hall)
-  install(TARGETS kestal-hall RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT hall)
+  # OPTIONAL: a tree built only in part (a test's own targets) still installs the game.
+  install(TARGETS kestal-hall RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT hall
+          OPTIONAL)
 
   # The Debian package's options file is /etc/default/kestal-hall; any other install keeps
   # it under its prefix, as everything else.
@@ -47,7 +49,7 @@ if(TARGET kestal-hall)
     COMMENT "Compressing kestal-hall's manual page")
   add_custom_target(kestal_hall_manual ALL DEPENDS ${PROJECT_BINARY_DIR}/kestal-hall.8.gz)
   install(FILES ${PROJECT_BINARY_DIR}/kestal-hall.8.gz
-          DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT hall)
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT hall OPTIONAL)
 
   set(CPACK_DEBIAN_HALL_PACKAGE_NAME kestal-hall)
   set(CPACK_DEBIAN_HALL_PACKAGE_SOURCE ${KESTAL_PACKAGE_NAME})
