@@ -12,11 +12,11 @@ if(TARGET kestal-hall)
 
   add_test(NAME hall_soak_sqlite
            COMMAND hall_soak_tests --gtest_filter=HallSoak.SqliteKilledTwiceLosesNothing)
-  set_tests_properties(hall_soak_sqlite PROPERTIES LABELS soak TIMEOUT 240)
+  set_tests_properties(hall_soak_sqlite PROPERTIES LABELS "soak;server" TIMEOUT 240)
   add_test(NAME hall_soak_postgresql
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_postgresql.sh
                    $<TARGET_FILE:hall_soak_tests>
                    --gtest_filter=HallSoak.PostgresqlOneOfTwoKilledLosesNothing)
   set_tests_properties(hall_soak_postgresql PROPERTIES
-    LABELS "soak;postgresql" TIMEOUT 240 SKIP_RETURN_CODE 77)
+    LABELS "soak;server;postgresql" TIMEOUT 240 SKIP_RETURN_CODE 77)
 endif()
