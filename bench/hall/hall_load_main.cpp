@@ -19,9 +19,9 @@
 
 #include "bench/hall/load_figures.h"
 #include "bench/hall/timed_run.h"
-#include "tests/hall/load_client.h"
-#include "tests/hall/load_recordings.h"
-#include "tests/hall/load_server.h"
+#include "bench/hall/load_client.h"
+#include "bench/hall/load_recordings.h"
+#include "bench/hall/load_server.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tests/hall/load_client.h"
+#include "bench/hall/load_client.h"
 
 namespace kestal::hall::load {
 

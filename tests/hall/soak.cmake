@@ -2,7 +2,7 @@
 # place, and on one PostgreSQL shared by two instances of which one dies. Nothing
 # acknowledged may be lost, nothing kept twice.
 if(TARGET kestal-hall)
-  include(${CMAKE_CURRENT_LIST_DIR}/load_client.cmake)
+  include(${PROJECT_SOURCE_DIR}/bench/hall/load_client.cmake)
   add_executable(hall_soak_tests soak_test.cpp)
   target_compile_definitions(hall_soak_tests PRIVATE
     KESTAL_HALL_BINARY="$<TARGET_FILE:kestal-hall>")

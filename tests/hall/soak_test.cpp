@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "tests/hall/load_client.h"
-#include "tests/hall/load_recordings.h"
-#include "tests/hall/load_server.h"
+#include "bench/hall/load_client.h"
+#include "bench/hall/load_recordings.h"
+#include "bench/hall/load_server.h"
 
 namespace {
 

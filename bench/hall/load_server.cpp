@@ -1,4 +1,4 @@
-#include "tests/hall/load_server.h"
+#include "bench/hall/load_server.h"
 
 #include <chrono>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "tests/hall/load_recordings.h"
+#include "bench/hall/load_recordings.h"
 
 #include <stdexcept>
 #include <string_view>

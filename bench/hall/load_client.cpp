@@ -1,4 +1,4 @@
-#include "tests/hall/load_client.h"
+#include "bench/hall/load_client.h"
 
 #include <httplib.h>
 
