@@ -1,11 +1,17 @@
 // Replays in a browser (KESTAL_BROWSER): a game played live is recorded exactly (its replay
 // by the native kestal-replay draws what the page drew, retrace for retrace); its share link
-// plays the same game at speed 8 and at speed 1; a damaged link, file or fragment is said in
-// one sentence.
+// plays the same game at speed 8 and at speed 1; a damaged link, file or fragment, or one
+// beyond the limits of a recording, is said in one sentence at once, and the page still plays.
 'use strict';
 
 const assert = require('node:assert');
+const {spawnSync} = require('node:child_process');
+const {once} = require('node:events');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
 const {test} = require('node:test');
+const zlib = require('node:zlib');
 const h = require('./harness');
 const live = require('./live_play');
 
@@ -58,29 +64,71 @@ test('its share link plays the same game, at speed 8 and at speed 1', async () =
   }
 });
 
-test('a damaged link, file or fragment is said in one sentence', async () => {
+// A link to `head` and `blank` empty lines: under a megabyte of link may inflate to 700.
+const linkTo = (head, blank = 0) => 'index.html#replay=' + zlib.deflateRawSync(
+    Buffer.concat([Buffer.from(head), Buffer.alloc(blank, '\n')]),
+    {level: 9, strategy: zlib.constants.Z_RLE}).toString('base64url');
+
+// Chooses, in the page, a file of `piece` `times` over (shared: hundreds of MB cost nothing).
+function choose([piece, times, tail]) {
+  const chosen = new DataTransfer();
+  chosen.items.add(new File([...Array(times).fill(new Blob([piece])), tail], 'game.keys'));
+  document.getElementById('replay-file').files = chosen.files;
+  window.chosenAt = performance.now();
+  document.getElementById('replay-file').dispatchEvent(new Event('change'));
+}
+
+// Runs in the page from its start: notes when its message last changed, as window.saidAt.
+function noteMessages() {
+  let said = '';
+  new MutationObserver(() => {
+    const message = document.getElementById('message');
+    if (!message || message.textContent === said) return;
+    [said, window.saidAt] = [message.textContent, performance.now()];
+  }).observe(document, {subtree: true, childList: true, characterData: true});
+}
+
+// The replay tool's refusal of `text`, which the page's must repeat: "is N bytes, ... have".
+function toolRefusal(text) {
+  const keys = path.join(os.tmpdir(), `kestal-over-${process.pid}.keys`);
+  fs.writeFileSync(keys, text);
+  const run = spawnSync(process.env.KESTAL_REPLAY, ['--edition', 'sound', '--keys', keys]);
+  fs.rmSync(keys);
+  return /' (is \d+ bytes, .* have)$/.exec(run.stderr.toString().trim())[1].replace(/[()]/g, '\\$&');
+}
+
+test('a damaged link or file, or one over the limits, is said in one sentence at once', async () => {
+  const MiB = 1 << 20;
+  const overLink = /^The recording in this link is more than 4194304 bytes \(4 MiB\), the most/;
+  const lines = '# x\n'.repeat(MiB / 4);
   const cases = [
     ['index.html#replay=AAAA', null, /link is damaged \(its data is cut short/],
     ['index.html#replay=no!', null, /link is damaged \(it holds characters/],
-    ['index.html', '1 Up\n0 Down\n', /cannot be watched: line 2: retrace 0 is smaller than 1/],
-    ['index.html', '5 Jump\n', /cannot be watched: line 1: unknown key name 'Jump'/],
+    ['index.html', ['1 Up\n0 Down\n', 1, ''], /cannot be watched: line 2: retrace 0 is smaller/],
+    ['index.html', ['5 Jump\n', 1, ''], /cannot be watched: line 1: unknown key name 'Jump'/],
+    [linkTo('# edition: sound\n', 667 * MiB), null, overLink],
+    [linkTo('# edition: sound\n', 20 * MiB), null, overLink],
+    [linkTo('# edition: loud\n1 Enter\n'), null, /^The recording's edition 'loud' is neither/],
+    ['index.html', ['\n'.repeat(MiB), 300, ''], new RegExp(`^The recording is ${300 * MiB} bytes`)],
+    ['index.html', [lines, 4, '\n'], new RegExp(`^The recording ${toolRefusal(lines.repeat(4) + '\n')}\\. `)],
+    ['index.html', ['1 a\n'.repeat(1000), 200, '1 a\n'], /^The recording has 200001 key events, 1 more than the 200000 /],
   ];
   for (const [address, file, sentence] of cases) {
-    const page = await h.openPage(shared.browser, shared.server.url + address);
+    const page = await h.openPage(shared.browser, shared.server.url + address,
+                                  {init: [noteMessages]});
     await h.waitForState(page, 'ready');
-    if (file !== null) {
-      await page.evaluate(text => {
-        const input = document.getElementById('replay-file');
-        const chosen = new DataTransfer();
-        chosen.items.add(new File([text], 'game.keys', {type: 'text/plain'}));
-        input.files = chosen.files;
-        input.dispatchEvent(new Event('change'));
-      }, file);
-      await h.waitFor(page, () => /cannot be watched/.test(document.getElementById('message').textContent));
-    }
-    assert.match(await message(page), sentence);
+    if (file) await page.evaluate(choose, file);
+    await h.waitFor(page, said => new RegExp(said).test(document.getElementById('message').textContent),
+                    {what: String(sentence)}, sentence.source);
+    const took = await page.evaluate(chosen => saidAt - (chosen ? chosenAt : kestalPage.timing.ready),
+                                     Boolean(file));
+    const what = file ? sentence.source.slice(0, 40) : `a link of ${address.length} characters`;
+    console.log(`# ${what}: said in ${Math.round(took)} ms`);
+    assert.ok(took < 5000, `${what}: said within 5 s`);
     assert.strictEqual(await page.evaluate(() => document.body.dataset.mode), 'play');
     assert.deepStrictEqual(await page.errors(), []);
+    await page.press('Enter');  // and the page still plays
+    await h.waitForState(page, 'running');
     await page.close();
   }
 });

@@ -106,7 +106,12 @@ function offerToPlay(problem = '') {
 // visitor may still play.
 function prepareWatching(script) {
   const header = replays.replayHeader(script);
-  if (header.edition && header.edition !== edition && header.edition !== 'bench') {
+  const refused = replays.editionProblem(header);
+  if (refused) {
+    offerToPlay(refused);
+    return;
+  }
+  if (header.edition && header.edition !== edition) {
     const other = header.edition === 'silent' ? 'silent.html' : 'index.html';
     replays.shareLink(script).then(link => location.replace(link.replace(/[^/]*#/, other + '#')));
     return;
@@ -118,7 +123,7 @@ function prepareWatching(script) {
   const problem = Module.UTF8ToString(Module._kestal_web_watch(text, header.frames));
   Module._free(text);
   if (problem) {
-    offerToPlay(`This replay cannot be watched: ${problem}.`);
+    offerToPlay(replays.scriptProblem(problem));
     return;
   }
   body.dataset.mode = 'watch';
@@ -201,8 +206,10 @@ function setUpReplays() {
   const file = element('replay-file');
   element('watch-replay').addEventListener('click', () => file.click());
   file.addEventListener('change', () => {
-    if (!file.files[0] || state() !== 'ready') return;
-    replays.scriptFromFile(file.files[0]).then(prepareWatching, error => offerToPlay(error.message));
+    const chosen = file.files[0];
+    file.value = '';  // the same file chosen again, after a refusal, is read again
+    if (!chosen || state() !== 'ready') return;
+    replays.scriptFromFile(chosen).then(prepareWatching, error => offerToPlay(error.message));
   });
   element('play-instead').addEventListener('click', () => {
     location.replace(location.pathname);

@@ -2,6 +2,8 @@
 // platform/web/web_session.cpp), which the end card saves as a file or shares as a link with
 // the script compressed in the address's fragment (never sent to a server). Opening such a
 // link, or choosing a file with "Watch a replay…", plays the script in the same program.
+// Neither is read beyond the size a recording may have, whatever the link or file holds.
+import {LINK_OVER_LIMIT, RECORDING_MAX_BYTES, sizeOverLimit} from './recording-limits.js';
 
 const HASH_PREFIX = '#replay=';
 
@@ -25,14 +27,29 @@ export function traceText() {
   return Module && Module._kestal_web_trace_text ? programText(Module._kestal_web_trace_text) : '';
 }
 
-// What the script's header says of itself: {edition, frames} (either may be missing).
+// What the script's header says of itself: {edition, frames} (either may be missing). The
+// first of each counts, as the hall of fame reads it.
 export function replayHeader(script) {
   const header = {};
   for (const line of script.split('\n')) {
-    const field = /^#\s*(edition|frames):\s*(\S+)\s*$/.exec(line.replace(/\r$/, ''));
-    if (field) header[field[1]] = field[2];
+    const field = /^[ \t\r]*#[ \t\r]*(edition|frames):[ \t\r]*(.*?)[ \t\r]*$/.exec(line);
+    if (field && !(field[1] in header)) header[field[1]] = field[2];
   }
   return {edition: header.edition, frames: /^\d+$/.test(header.frames || '') ? Number(header.frames) : -1};
+}
+
+// Why a recording with this header cannot be watched in any edition, or ''.
+export function editionProblem(header) {
+  if (header.edition === undefined || ['sound', 'silent'].includes(header.edition)) return '';
+  const shown = header.edition.length > 80 ? header.edition.slice(0, 80) + '...' : header.edition;
+  return `The recording's edition '${shown}' is neither 'sound' nor 'silent'.`;
+}
+
+// The program's reader words a problem to follow "the recording " ("has 200003 key events,
+// ...") or as "line N: ...": either way, one sentence.
+export function scriptProblem(problem) {
+  return /^(is|has) /.test(problem) ? `The recording ${problem}.`
+                                    : `This replay cannot be watched: ${problem}.`;
 }
 
 // --- Links: retraces as differences, deflate-raw, then base64url ----------------------------
@@ -65,16 +82,37 @@ function retracesFromDifferences(text) {
   }).join('\n');
 }
 
+// A link's bytes go in a kilobyte at a time: deflate makes at most about a megabyte of one,
+// so the reader can stop the stream soon after `limit` bytes came out, however many it would
+// make.
+const FED_AT_ONCE = 1024;
+
+class OverLimit extends Error {}
+
+async function feed(writer, bytes) {
+  for (let at = 0; at < bytes.length; at += FED_AT_ONCE) {
+    await writer.ready;
+    await writer.write(bytes.subarray(at, at + FED_AT_ONCE));
+  }
+  await writer.close();
+}
+
 // Every promise of the stream is waited on or caught, and it is read by hand (a Response
 // over it would have the browser report a damaged link's error on its console).
-async function transform(bytes, stream) {
-  const writer = stream.writable.getWriter();
-  writer.write(bytes).catch(() => {});
-  writer.close().catch(() => {});
+async function transform(bytes, stream, limit = Infinity) {
+  feed(stream.writable.getWriter(), bytes).catch(() => {});
   const reader = stream.readable.getReader();
   const chunks = [];
-  for (let read = await reader.read(); !read.done; read = await reader.read()) chunks.push(read.value);
-  const joined = new Uint8Array(chunks.reduce((length, chunk) => length + chunk.length, 0));
+  let length = 0;
+  for (let read = await reader.read(); !read.done; read = await reader.read()) {
+    length += read.value.length;
+    if (length > limit) {
+      reader.cancel().catch(() => {});
+      throw new OverLimit();
+    }
+    chunks.push(read.value);
+  }
+  const joined = new Uint8Array(length);
   let at = 0;
   for (const chunk of chunks) {
     joined.set(chunk, at);
@@ -94,7 +132,9 @@ function toBase64Url(bytes) {
 function fromBase64Url(text) {
   if (!/^[A-Za-z0-9_-]*$/.test(text)) throw new Error('it holds characters a replay link never has');
   const binary = atob(text.replace(/-/g, '+').replace(/_/g, '/'));
-  return Uint8Array.from(binary, c => c.charCodeAt(0));
+  const bytes = new Uint8Array(binary.length);
+  for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+  return bytes;
 }
 
 export async function shareLink(script) {
@@ -113,12 +153,22 @@ export async function scriptFromAddress() {
   } catch (error) {
     throw new Error(`This replay link is damaged (${error.message}): ask for the link again.`);
   }
+  let script;
   try {
-    const text = await transform(bytes, new DecompressionStream('deflate-raw'));
-    return retracesFromDifferences(new TextDecoder('utf-8', {fatal: true}).decode(text));
+    // Differences are no longer than the retraces they stand for: a link whose differences
+    // are over the limit holds a script over it.
+    const inflate = new DecompressionStream('deflate-raw');
+    const text = await transform(bytes, inflate, RECORDING_MAX_BYTES);
+    script = retracesFromDifferences(new TextDecoder('utf-8', {fatal: true}).decode(text));
   } catch (error) {
+    if (error instanceof OverLimit) throw new Error(LINK_OVER_LIMIT);
     throw new Error('This replay link is damaged (its data is cut short or is not a replay): ask for the link again.');
   }
+  const size = new TextEncoder().encode(script).length;
+  if (size > RECORDING_MAX_BYTES) {
+    throw new Error(`The recording in this link ${sizeOverLimit(size)}.`);
+  }
+  return script;
 }
 
 // --- Files ------------------------------------------------------------------------------
@@ -139,8 +189,12 @@ export function saveReplay(script) {
   setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
 
-// Reads a chosen file as text; a file that is not text is said so.
+// Reads a chosen file as text; a file that is not text, or larger than a recording may be,
+// is said so (the latter before it is read).
 export async function scriptFromFile(file) {
+  if (file.size > RECORDING_MAX_BYTES) {
+    throw new Error(`The recording ${sizeOverLimit(file.size)}.`);
+  }
   const bytes = new Uint8Array(await file.arrayBuffer());
   try {
     return new TextDecoder('utf-8', {fatal: true}).decode(bytes);
