@@ -3,6 +3,7 @@
 #include <chrono>
 #include <variant>
 
+#include "hall/http/client_address.h"
 #include "hall/http/entry_json.h"
 #include "hall/http/http_answer.h"
 #include "hall/http/submission.h"
@@ -62,7 +63,8 @@ void answerSubmission(HallContext& hall, const httplib::Request& req, const std:
   }
   const Submission& submission = std::get<Submission>(read);
 
-  const std::int64_t wait = hall.limiter.take(req.remote_addr, RateLimiter::Clock::now());
+  const std::string address = clientAddress(req.remote_addr, req.get_header_value("X-Real-IP"));
+  const std::int64_t wait = hall.limiter.take(address, RateLimiter::Clock::now());
   if (wait > 0) {
     res.set_header("Retry-After", std::to_string(wait));
     return answerError(res, 429, "Too many entries from your address; please wait a little.");

@@ -2,11 +2,26 @@
 // and the command line.
 #include <gtest/gtest.h>
 
+#include "hall/http/client_address.h"
 #include "hall/http/command_line.h"
 #include "hall/http/rate_limiter.h"
 
 namespace kestal::hall {
 namespace {
+
+TEST(ClientAddress, OnlyAProxyOnThisMachineNamesThePlayersAddress) {
+  struct Case {
+    const char* peer;
+    const char* realIp;
+    const char* counted;
+  };
+  for (const Case& c :
+       {Case{"127.0.0.1", "203.0.113.9", "203.0.113.9"}, Case{"::1", "2001:db8::7", "2001:db8::7"},
+        Case{"198.51.100.4", "203.0.113.9", "198.51.100.4"}, Case{"127.0.0.1", "", "127.0.0.1"},
+        Case{"127.0.0.1", "x'; DROP TABLE entries;--", "127.0.0.1"}}) {
+    EXPECT_EQ(clientAddress(c.peer, c.realIp), c.counted) << c.peer << " " << c.realIp;
+  }
+}
 
 TEST(RateLimiter, RefillsOverAMinuteAndForgetsBeyondItsCap) {
   // Two a minute: a token every 30 s. Two addresses kept at most.
