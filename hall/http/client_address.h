@@ -1,0 +1,13 @@
+// The address a submission is counted against. Behind a proxy on the same machine (nginx)
+// every request comes from loopback; the proxy names the player's address in X-Real-IP. Only
+// a process on this machine can connect from loopback, so only then is the header believed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kestal::hall {
+
+std::string clientAddress(std::string_view peer, std::string_view realIpHeader);
+
+}  // namespace kestal::hall
