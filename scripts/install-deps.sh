@@ -24,6 +24,7 @@ PACKAGES=(
   libssl-dev                             # SHA-256, to know a recording submitted twice
   libsqlite3-dev libpqxx-dev             # its two stores
   postgresql-common postgresql           # a throw-away PostgreSQL for the store's tests
+  nginx-light                            # in front of two hall instances in the long group
 )
 case "${1:-}" in
   --web | --web-tests)

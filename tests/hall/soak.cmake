@@ -1,9 +1,9 @@
 # The long group: kestal-hall killed under a crowd of submissions, on SQLite restarted in
-# place, and on one PostgreSQL shared by two instances of which one dies. Nothing
+# place, and behind nginx on one PostgreSQL shared by two instances of which one dies. Nothing
 # acknowledged may be lost, nothing kept twice.
 if(TARGET kestal-hall)
   include(${PROJECT_SOURCE_DIR}/bench/hall/load_client.cmake)
-  add_executable(hall_soak_tests soak_test.cpp)
+  add_executable(hall_soak_tests soak_test.cpp nginx_front.cpp)
   target_compile_definitions(hall_soak_tests PRIVATE
     KESTAL_HALL_BINARY="$<TARGET_FILE:kestal-hall>")
   target_link_libraries(hall_soak_tests PRIVATE kestal_hall_load kestal_test_support
@@ -16,7 +16,7 @@ if(TARGET kestal-hall)
   add_test(NAME hall_soak_postgresql
            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_postgresql.sh
                    $<TARGET_FILE:hall_soak_tests>
-                   --gtest_filter=HallSoak.PostgresqlOneOfTwoKilledLosesNothing)
+                   --gtest_filter=HallSoak.PostgresqlOneOfTwoBehindNginxKilledLosesNothing)
   set_tests_properties(hall_soak_postgresql PROPERTIES
     LABELS "soak;server;postgresql" TIMEOUT 240 SKIP_RETURN_CODE 77)
 endif()
