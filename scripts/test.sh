@@ -22,13 +22,13 @@ if [ "${1:-}" = "--soak" ]; then
   # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
   # (The web tests compare the native tool with the Node.js one, not sanitizer findings.)
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "display|soak|web"
-  # (The hall of fame's crash soaks kill whole processes: they run on the normal build below,
-  # its hostile requests ran under the sanitizers with the unit tests.)
+  # (The hall of fame's long tests, an hour of play and servers killed under load, run on the
+  # normal build below; its hostile requests ran under the sanitizers with the unit tests.)
   ctest --test-dir build-asan --output-on-failure -j"$jobs" -L soak -LE "web|server"
 
   # The million-frame flight and the long browser game belong to the normal builds.
   cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
-  cmake --build build-test -j"$jobs" --target kestal-soak-tests kestal-replay hall_soak_tests
+  cmake --build build-test -j"$jobs" --target kestal-soak-tests kestal-replay hall_soak_tests hall_verify_tests
   ctest --test-dir build-test --output-on-failure -L soak
 
   # A short run of the key fuzz target (clang, libFuzzer, ASan and UBSan), from the seeds.

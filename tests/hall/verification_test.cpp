@@ -108,6 +108,13 @@ TEST(Verification, RefusesWhatIsNoFinishedGame) {
   }
 }
 
+// The long group's: an hour of play replayed.
+TEST(VerificationLong, AGameStillOnAfterAnHourIsRefused) {
+  const Verification v = verifyRecording("1 Enter\n215999 Up\n");
+  EXPECT_EQ(v.status, VerificationStatus::Refused);
+  EXPECT_NE(v.error.find("has not ended within an hour of play"), std::string::npos) << v.error;
+}
+
 // The display's trace up to `lastRetrace`, with or without the busy waits.
 std::string traceOf(const std::string& script, bool busyWaits, std::uint64_t lastRetrace) {
   std::istringstream in(script);

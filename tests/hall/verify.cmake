@@ -11,4 +11,7 @@ target_compile_definitions(hall_verify_tests PRIVATE
 target_link_libraries(hall_verify_tests PRIVATE kestal_hall_verify kestal_game kestal_headless
                       kestal_test_support GTest::gtest_main)
 add_dependencies(hall_verify_tests kestal-replay kestal-hall)
-gtest_discover_tests(hall_verify_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300)
+gtest_discover_tests(hall_verify_tests DISCOVERY_TIMEOUT 30 TEST_FILTER -VerificationLong.*
+                     PROPERTIES TIMEOUT 300)
+add_test(NAME hall_verify_an_hour COMMAND hall_verify_tests --gtest_filter=VerificationLong.*)
+set_tests_properties(hall_verify_an_hour PROPERTIES LABELS "soak;server" TIMEOUT 600)
