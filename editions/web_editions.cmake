@@ -39,10 +39,11 @@ function(kestal_web_edition program extra_functions extra_methods)
                       "-sEXPORTED_RUNTIME_METHODS=['${methods}']")
 endfunction()
 
-# The page's own scripts and style, beside the programs; KESTAL_WEB_SITE_FILES lists them.
+# The page's own scripts and style, and the pages that need no configuring (the hall of
+# fame's), beside the programs; KESTAL_WEB_SITE_FILES lists them.
 function(kestal_web_page_files)
   file(GLOB files CONFIGURE_DEPENDS RELATIVE ${KESTAL_WEB_PAGE_DIR} ${KESTAL_WEB_PAGE_DIR}/*.js
-       ${KESTAL_WEB_PAGE_DIR}/*.css)
+       ${KESTAL_WEB_PAGE_DIR}/*.css ${KESTAL_WEB_PAGE_DIR}/*.html)
   set(copies "")
   foreach(file IN LISTS files)
     configure_file(${KESTAL_WEB_PAGE_DIR}/${file} ${KESTAL_SITE_DIR}/${file} COPYONLY)
