@@ -6,6 +6,7 @@
 const assert = require('node:assert');
 const {spawn} = require('node:child_process');
 const fs = require('node:fs');
+const http = require('node:http');
 const net = require('node:net');
 const os = require('node:os');
 const path = require('node:path');
@@ -149,4 +150,41 @@ test('as a module: compression, a head script, counts, stalled headers, close()'
   await ask('/', {to});  // answered after the stalled connection was accepted
   await site.close();
   assert.strictEqual((await last).length, 0);
+});
+
+test('with --hall: /api/ goes to the hall and back, streamed; a hall down is a 502 in words',
+     async () => {
+  const hall = http.createServer((req, res) => {
+    const chunks = [];
+    req.on('data', c => chunks.push(c)).on('end', () => {
+      const echo = JSON.stringify({method: req.method, url: req.url, host: req.headers.host,
+                                   realIp: req.headers['x-real-ip'],
+                                   body: String(Buffer.concat(chunks))});
+      res.writeHead(201, {'X-Hall': 'yes', 'Content-Length': Buffer.byteLength(echo)});
+      res.end(echo);
+    });
+  });
+  await new Promise(done => hall.listen(0, '127.0.0.1', done));
+  const site = await serve(root, {hall: `http://127.0.0.1:${hall.address().port}/`});
+  const to = Number(new URL(site.url).port);
+  const body = JSON.stringify({name: 'Ada', replay: 'k'.repeat(300000)});
+  const head = request('/api/entries?x=1', 'POST', 'Content-Type: application/json\r\n' +
+                       `Content-Length: ${body.length}\r\nX-Real-IP: 6.6.6.6\r\n`);
+  const reply = String(await exchange(head + body, {to}));
+  const sent = {status: Number(reply.split(' ')[1]), xHall: /\r\nx-hall: (\w+)/i.exec(reply)[1],
+                body: reply.slice(reply.indexOf('\r\n\r\n') + 4)};
+  assert.deepStrictEqual([sent.status, sent.xHall, JSON.parse(sent.body)],
+                         [201, 'yes', {method: 'POST', url: '/api/entries?x=1', host: 'x',
+                                       realIp: '127.0.0.1', body}]);
+  assert.strictEqual((await ask('/api', {to})).status, 201);
+  assert.strictEqual((await ask('/apiary', {to})).status, 404);  // not the hall's: a file
+  await new Promise(done => hall.close(done));
+  for (const method of ['GET', 'POST']) {
+    const down = await ask('/api/health', {to, method});
+    assert.strictEqual(down.status, 502);
+    assert.match(JSON.parse(down.body).error, /hall of fame cannot be reached/);
+    assert.ok(!String(down.body).includes(top));
+  }
+  assert.strictEqual((await ask('/', {to})).status, 200);
+  await site.close();
 });

@@ -1,7 +1,8 @@
 #!/usr/bin/env node
 // Serves a static folder on 127.0.0.1, as any web server would serve the game's site.
 // `node serve.js DIR [PORT]` prints the address; when PORT is taken, a free one is used
-// instead. Tests use serve() and read the bytes it sent.
+// instead. With `--hall URL`, /api/ is forwarded to the hall of fame at URL (see
+// hall-forward.js). Tests use serve() and read the bytes it sent.
 //
 // Whatever arrives on the socket, the answer is a status or a closed connection: the
 // process never dies of a request, and no answer or log line names a path of this
@@ -16,6 +17,7 @@ const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 const zlib = require('node:zlib');
+const hall = require('./hall-forward');
 
 const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
@@ -196,6 +198,7 @@ async function fileAnswer(request, version, file) {
 function handler(site) {
   return async (request, response) => {
     response.on('error', () => {});  // a visitor that left mid-answer; nothing to tell
+    if (site.hall && hall.forwarded(request.url)) return hall.forward(site.hall, request, response);
     let answer;
     try {
       answer = await answerFor(request, site);
@@ -249,17 +252,20 @@ function listen(server, port) {
   });
 }
 
-// serve(root, port = 0) or serve(root, {port, headScript, headersTimeout}) resolves to
+// serve(root, port = 0) or serve(root, {port, headScript, headersTimeout, hall}) resolves to
 // {url, sent, sentUncompressed, close()}: `sent` counts the body bytes that went out per
 // request path (compressed when they were), `sentUncompressed` the same bodies unpacked.
 // A `headScript` is put into every page right after <head>, for browsers whose drivers
-// cannot inject scripts. close() also ends connections kept alive.
+// cannot inject scripts. With `hall` (the hall of fame's URL), /api/ is forwarded to it.
+// close() also ends connections kept alive.
 async function serve(root, options = 0) {
-  const {port = 0, headScript, headersTimeout = 10000} =
+  const {port = 0, headScript, headersTimeout = 10000, hall: hallUrl} =
       typeof options === 'object' && options !== null ? options : {port: options};
+  const hallAt = hallUrl === undefined ? null : hall.hallBase(hallUrl);
+  if (hallUrl !== undefined && !hallAt) throw new Error('the hall is not an http(s) URL');
   const site = {
-    root: await fs.promises.realpath(path.resolve(root)), headScript, files: new Map(),
-    sent: new Map(), sentUncompressed: new Map(),
+    root: await fs.promises.realpath(path.resolve(root)), headScript, hall: hallAt,
+    files: new Map(), sent: new Map(), sentUncompressed: new Map(),
   };
   const server = http.createServer({
     headersTimeout, requestTimeout: Math.max(30000, headersTimeout),
@@ -289,13 +295,24 @@ async function serve(root, options = 0) {
 
 module.exports = {serve};
 
+// `serve.js DIR [PORT] [--hall URL]`, the options in any order.
+function commandLine(words) {
+  const hallAt = words.indexOf('--hall');
+  const hallUrl = hallAt < 0 ? undefined : words[hallAt + 1];
+  const rest = hallAt < 0 ? words : words.filter((w, i) => i !== hallAt && i !== hallAt + 1);
+  const valid = rest.length >= 1 && rest.length <= 2 && (hallAt < 0 || hall.hallBase(hallUrl));
+  return valid ? {root: rest[0], port: rest[1], hallUrl} : null;
+}
+
 if (require.main === module) {
-  const [root, port] = process.argv.slice(2);
-  if (!root || !fs.existsSync(path.join(root, 'index.html'))) {
-    console.error('usage: serve.js SITE_DIR [PORT] (the folder must hold index.html)');
+  const command = commandLine(process.argv.slice(2));
+  if (!command || !fs.existsSync(path.join(command.root, 'index.html'))) {
+    console.error('usage: serve.js SITE_DIR [PORT] [--hall URL] (the folder must hold ' +
+                  'index.html; /api/ goes to the hall at URL)');
     process.exit(2);
   }
-  serve(root, Number(port || 8000)).then(site => {
+  const {root, port, hallUrl} = command;
+  serve(root, {port: Number(port || 8000), hall: hallUrl}).then(site => {
     console.log(`KESTAL 2 is served on ${site.url} (Ctrl+C stops the server)`);
   }, error => {
     console.error(`serve.js: cannot serve (${error.code || error.name})`);
