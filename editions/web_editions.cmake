@@ -2,6 +2,9 @@
 # its own; index.html is the sound edition, silent.html the silent one. The build folder
 # site/ is the whole static site, ready to serve; `cmake --install` copies it.
 set(KESTAL_SITE_DIR ${CMAKE_BINARY_DIR}/site)
+# Where the page finds the hall of fame; empty: api/ beside the page, as a site forwarding
+# its own /api/ (tools/site/serve.js --hall, the example nginx site) has it.
+set(KESTAL_HALL_URL "" CACHE STRING "The hall of fame's API address as the page sees it")
 
 # `sounds`: the effect files the page fetches, separated by blanks. Where KESTAL_WEB_APP is
 # set, the page links the app's manifest and icons and keeps the site for offline play;

@@ -28,13 +28,14 @@ test('the title card starts on Enter or Space only; Tab reaches its links and bu
   const page = await h.openPage(shared.browser, shared.server.url + 'index.html');
   await h.waitForState(page, 'ready');
   const reached = [];
-  for (let i = 0; i < 3; ++i) {
+  for (let i = 0; i < 4; ++i) {
     await page.press('Tab');
     reached.push(await page.evaluate(() => document.activeElement.textContent.trim()));
   }
   for (const key of ['Shift', 'Control', 'a', 'F1']) await page.press(key);
   assert.strictEqual(await state(page), 'ready', 'Tab, a modifier or a letter does not start');
-  for (const control of ['Watch a replay…', 'Play without sound', 'Full screen']) {
+  const controls = ['Watch a replay…', 'Hall of fame', 'Play without sound', 'Full screen'];
+  for (const control of controls) {
     assert.ok(reached.includes(control), `Tab reaches "${control}" (${reached.join(', ')})`);
   }
   await page.evaluate(() => document.activeElement.blur());

@@ -7,6 +7,7 @@
 import {beep, silenceWhileHidden} from './page-audio.js';
 import {pollControls, setUpTouchControls, watchGamepadsForStart} from './page-controls.js';
 import {askBeforeLeaving, setUpKeys} from './page-keys.js';
+import {offerHall} from './page-hall.js';
 import {layOut} from './page-layout.js';
 import {keepForOffline} from './page-offline.js';
 import {loadProgram, runMain} from './page-program.js';
@@ -99,6 +100,7 @@ function offerToPlay(problem = '') {
   say((problem ? problem + ' ' : '') +
       'Press Enter or Space, click, tap or press a gamepad button to start');
   element('watch-replay').hidden = false;
+  element('hall-link').hidden = false;
   watchGamepadsForStart(() => state() === 'ready' && mode() === 'play', start);
 }
 
@@ -165,6 +167,7 @@ function ended(code) {
   element('again').hidden = false;
   element('save-replay').hidden = !screenOpened;
   element('share-replay').hidden = !screenOpened || typeof CompressionStream === 'undefined';
+  if (screenOpened) offerHall(element, replayText);
 }
 
 // The program cannot run at all: the sentence says which file or feature and what to do.
