@@ -30,13 +30,15 @@ recording=$root/tests/regression/whole_game.keys
 work=$(mktemp -d)
 hall_pid=""
 started_nginx=""
+# Debian's nginx, started by its service, writes its master's id here.
+nginx_runs() { [ -s /run/nginx.pid ] && $SUDO kill -0 "$(cat /run/nginx.pid)" 2>/dev/null; }
 cleanup() {
   set +e
   [ -n "$hall_pid" ] && $SUDO kill "$hall_pid" 2>/dev/null && wait "$hall_pid" 2>/dev/null
   $SUDO rm -f /etc/nginx/sites-enabled/kestal /etc/nginx/sites-available/kestal
   if [ -n "$started_nginx" ]; then
     $SUDO nginx -s quit 2>/dev/null
-  elif pidof nginx >/dev/null; then
+  elif nginx_runs; then
     $SUDO nginx -s reload 2>/dev/null
   fi
   rm -rf "$work"
@@ -106,7 +108,7 @@ step "the example nginx site in Debian's nginx"
 $SUDO cp "$site_example" /etc/nginx/sites-available/kestal
 $SUDO ln -s ../sites-available/kestal /etc/nginx/sites-enabled/kestal
 $SUDO nginx -t -q
-if pidof nginx >/dev/null; then
+if nginx_runs; then
   $SUDO nginx -s reload
 else
   $SUDO nginx
@@ -117,8 +119,9 @@ fi
 get() {
   curl --silent --show-error --max-time 120 --resolve "$site_name:80:127.0.0.1" "$@"
 }
-for _ in $(seq 50); do
-  get -o /dev/null "http://$site_name/api/health" && break
+# A reload takes effect once the old workers have left: until then the site is not served.
+for _ in $(seq 100); do
+  get --fail -o /dev/null "http://$site_name/api/health" 2>/dev/null && break
   sleep 0.1
 done
 
