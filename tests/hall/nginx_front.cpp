@@ -1,6 +1,7 @@
 #include "tests/hall/nginx_front.h"
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -79,6 +80,12 @@ NginxFront::NginxFront(const fs::path& directory, const std::vector<int>& hallPo
     throw std::runtime_error("nginx did not start: " +
                              std::string(std::istreambuf_iterator<char>(log), {}));
   }
+}
+
+NginxFront::~NginxFront() {
+  if (!process_->running()) return;
+  process_->sendSignal(SIGTERM);
+  process_->waitForExit(std::chrono::seconds(10));
 }
 
 }  // namespace kestal::hall::test

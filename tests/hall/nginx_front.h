@@ -16,6 +16,11 @@ class NginxFront {
  public:
   // Throws std::runtime_error with nginx's own words when it does not start.
   NginxFront(const std::filesystem::path& directory, const std::vector<int>& hallPorts);
+  // Asks nginx to stop, so that its workers go with it (a master killed outright leaves
+  // them behind).
+  ~NginxFront();
+  NginxFront(const NginxFront&) = delete;
+  NginxFront& operator=(const NginxFront&) = delete;
   int port() const { return port_; }
 
  private:
