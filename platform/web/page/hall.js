@@ -1,9 +1,9 @@
 // The hall of fame's page: one board per edition, 20 entries a page, read from the hall at
 // api/ beside the page (the site's host forwards it). Names are players' own text, so every
 // value goes into the page as text, never as markup. Watch fetches the recording and opens
-// the edition's page with it as a share link, as "Share replay" makes them.
-import {keepForOffline} from './page-offline.js';
-import {shareLink} from './page-replay.js';
+// the edition's page with it as a share link, as "Share replay" makes them. The modules it
+// shares with the game's page are imported when needed, so that the board is asked for
+// without waiting for them.
 
 const PER_PAGE = 20;
 const RETRACES_A_MINUTE = 60 * 60;
@@ -92,7 +92,9 @@ async function watchGame(entry, button) {
   try {
     const response = await reach(`api/entries/${encodeURIComponent(entry.id)}/replay`);
     if (!response.ok) throw await failure(response);
-    const link = await shareLink(await response.text());
+    const script = await response.text();
+    const {shareLink} = await import('./page-replay.js');
+    const link = await shareLink(script);
     location.assign(link.replace(/[^/]*#/, GAME_PAGES[entry.edition] + '#'));
   } catch (error) {
     say(error.message);
@@ -134,7 +136,9 @@ async function boot() {
     if (link.dataset.edition === wish.edition) link.setAttribute('aria-current', 'page');
   }
   document.title = `KESTAL 2: hall of fame, ${wish.edition === 'sound' ? 'with sound' : 'silent'}`;
-  keepForOffline('service-worker.js');
+  // A visitor who leaves at once cuts the import short: nothing to tell.
+  import('./page-offline.js').then(offline => offline.keepForOffline('service-worker.js'),
+                                   () => {});
   // Offline the page comes from the service worker's copy; the board comes back with the
   // connection.
   if (navigator.onLine === false) {
