@@ -6,6 +6,7 @@ if(NOT TARGET kestal_hall_load)
   pkg_check_modules(KESTAL_LOAD_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
   add_library(kestal_hall_load STATIC
     ${CMAKE_CURRENT_LIST_DIR}/load_client.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/load_figures.cpp
     ${CMAKE_CURRENT_LIST_DIR}/load_recordings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/load_server.cpp)
   target_include_directories(kestal_hall_load PUBLIC ${PROJECT_SOURCE_DIR})

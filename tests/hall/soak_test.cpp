@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/hall/load_client.h"
+#include "bench/hall/load_figures.h"
 #include "bench/hall/load_recordings.h"
 #include "bench/hall/load_server.h"
 #include "tests/hall/nginx_front.h"
@@ -147,10 +148,16 @@ TEST(HallSoak, PostgresqlOneOfTwoBehindNginxKilledLosesNothing) {
   HallServer survivor(hallOn("postgresql://", directory / "survivor.log"));
   const kestal::hall::test::NginxFront nginx(directory, {doomed.port(), survivor.port()});
   Endpoints endpoints({nginx.port()});
+  const auto start = Clock::now();
   LoadRun run(endpoints, SUBMISSIONS, soakSubmission, LoadOptions{.clients = CLIENTS});
   waitUntilAnswered(run, SUBMISSIONS / 3);
   doomed.kill();
   const std::vector<Answer>& answers = run.wait();
+  const PhaseFigures figures = phaseFigures(answers);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::cout << "through nginx: " << figures.acknowledged / seconds << " submissions a second, "
+            << "answers in " << figures.medianSeconds << " s (median), " << figures.p99Seconds
+            << " s (99th percentile)\n";
   // nginx passes what the lost instance did not answer on to the other: the players see at
   // most a retry.
   connectionFailures(answers);
