@@ -1,6 +1,9 @@
 // A short game played in the page (KESTAL_BROWSER) entered in a real kestal-hall (KESTAL_HALL)
-// through the site server's /api/ forwarding: the rank in words, the entry the hall keeps;
-// with the hall gone, the end card says so and the recording can still be shared.
+// through the site server's /api/ forwarding: the rank in words, the entry the hall keeps,
+// found on hall.html whose Watch plays the very game that was played; with the hall gone, the
+// end card says so and the recording can still be shared.
+// With KESTAL_SITE_URL set, the same game is played against that site (a host serving the
+// game and forwarding /api/ to its hall, as nginx does), starting neither hall nor site.
 'use strict';
 
 const assert = require('node:assert');
@@ -11,15 +14,24 @@ const path = require('node:path');
 const readline = require('node:readline');
 const {test, before, after} = require('node:test');
 const h = require('./harness');
+const live = require('./live_play');
 const {serve} = require('../../tools/site/serve');
 
-h.skipUnlessReady();
+const SITE_URL = process.env.KESTAL_SITE_URL;
+h.skipUnlessReady(SITE_URL ? {webBuild: null} : undefined);
 
 const shared = {};
+// A hall elsewhere may hold entries of other runs: the name tells this one apart.
+const NAME = SITE_URL ? `Ada <b> ${process.pid % 100000}` : 'Ada <b>';
 const note = page => page.evaluate(() => document.getElementById('hall-note').textContent);
 const shown = (page, id) => page.evaluate(i => !document.getElementById(i).hidden, id);
 
 before(async () => {
+  if (SITE_URL) {
+    shared.browser = await h.launchBrowser();
+    shared.url = SITE_URL.endsWith('/') ? SITE_URL : `${SITE_URL}/`;
+    return;
+  }
   shared.dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestal-hall-entry-'));
   shared.hall = spawn(process.env.KESTAL_HALL, ['--listen', '127.0.0.1:0', '--database',
                                                 `sqlite:${path.join(shared.dir, 'hall.sqlite')}`]);
@@ -31,6 +43,7 @@ before(async () => {
   shared.site = h.installSite(process.env.KESTAL_WEB_BUILD);
   shared.server = await serve(shared.site, {headScript: shared.browser.headScript || undefined,
                                             hall: shared.hallUrl});
+  shared.url = shared.server.url;
 });
 
 after(async () => {
@@ -43,8 +56,8 @@ after(async () => {
 });
 
 // Opens the game, checks the title card's link to the hall, plays a few seconds and quits.
-async function playShortGame() {
-  const page = await h.openPage(shared.browser, shared.server.url + 'index.html');
+async function playShortGame(address = 'index.html') {
+  const page = await h.openPage(shared.browser, shared.url + address);
   await h.waitForState(page, 'ready');
   assert.ok(await shown(page, 'hall-link'), 'the title card links to the hall of fame');
   await page.press('Enter');
@@ -60,11 +73,41 @@ async function playShortGame() {
   return page;
 }
 
-test('a game entered in the hall: its rank in words, its entry kept', async () => {
-  const page = await playShortGame();
+// Waits as h.waitFor does, through the navigation that Watch starts.
+async function waitAcross(page, fn, what) {
+  const end = Date.now() + 20000;
+  for (;;) {
+    const value = await page.evaluate(fn).catch(() => null);
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`waited 20 s in vain for ${what}`);
+    await h.pause(100);
+  }
+}
+
+// The entry named `name` on hall.html: its Watch pressed, resolves to the share link it opened.
+async function watchFromTheHall(entry) {
+  const page = await h.openPage(shared.browser, shared.url +
+                                `hall.html?edition=${entry.edition}&page=${Math.ceil(entry.rank / 20)}`);
+  const row = await h.waitFor(page, name => {
+    const rows = [...document.querySelectorAll('#entries tr')];
+    return rows.findIndex(r => r.cells[1].textContent === name) + 1;
+  }, {what: `${entry.name} on the board`}, entry.name);
+  const watch = `#entries tr:nth-child(${row}) button`;
+  await page.evaluate(s => document.querySelector(s).scrollIntoView({block: 'center'}), watch);
+  await h.clickOn(page, watch);
+  const link = await waitAcross(page, () => document.body.dataset.state === 'ready' &&
+                                            document.body.dataset.mode === 'watch' && location.href,
+                                'the game\'s page watching the entry');
+  await page.close();
+  return link;
+}
+
+test('a game entered in the hall: its rank in words, its entry kept, watched from the hall', async () => {
+  const page = await playShortGame('index.html?trace');
+  const liveTrace = await page.evaluate(() => kestalPage.traceText());
   await h.waitFor(page, () => !document.getElementById('hall-entry').hidden,
                   {what: '"Enter the hall of fame" offered'});
-  await page.evaluate(() => { document.getElementById('hall-name').value = ' Ada <b> '; });
+  await page.evaluate(name => { document.getElementById('hall-name').value = ` ${name} `; }, NAME);
   const pressed = Date.now();
   await h.clickOn(page, '#enter-hall');
   const said = await h.waitFor(page, () => {
@@ -72,19 +115,38 @@ test('a game entered in the hall: its rank in words, its entry kept', async () =
     return text.startsWith('Verified') && text;
   }, {timeout: 120000, what: 'the verified entry'});
   console.log(`# ${shared.browser.title}: the hall answered in ${Date.now() - pressed} ms`);
-  const board = await (await fetch(`${shared.hallUrl}/api/entries?edition=sound`)).json();
-  assert.strictEqual(board.total, 1);
-  const [entry] = board.entries;
-  assert.strictEqual(entry.name, 'Ada <b>');
+  // Asked by the page, so that a site known to the browser alone is asked as the player's is.
+  const board = await page.evaluate(() => fetch('api/entries?edition=sound&limit=100').then(r => r.json()));
+  const entry = board.entries.find(e => e.name === NAME);
+  assert.ok(entry, `${NAME} on the board: ${JSON.stringify(board)}`);
   const points = `${entry.score} point${entry.score === 1 ? '' : 's'}`;
-  assert.strictEqual(said, `Verified: ${points}, level ${entry.level} — 1st of 1`);
+  if (SITE_URL) {
+    assert.match(said, new RegExp(`^Verified: ${points}, level ${entry.level} — \\d+\\w\\w of \\d+$`));
+  } else {
+    assert.strictEqual(board.total, 1);
+    assert.strictEqual(said, `Verified: ${points}, level ${entry.level} — 1st of 1`);
+  }
   const remembered = await page.evaluate(() => localStorage.getItem('kestal-hall-name'));
-  assert.strictEqual(remembered, 'Ada <b>');
+  assert.strictEqual(remembered, NAME);
   assert.deepStrictEqual(await page.errors(), []);
   await page.close();
+
+  const link = await watchFromTheHall(entry);
+  const watched = await h.openPage(shared.browser, link.replace('#', '?trace#'));
+  await h.waitForState(watched, 'ready');
+  await watched.press('Enter');
+  await h.waitForState(watched, 'ended', 60000);
+  live.assertSameTrace(await watched.evaluate(() => kestalPage.traceText()), liveTrace,
+                       'watched from the hall');
+  assert.deepStrictEqual(await watched.errors(), []);
+  await watched.close();
 });
 
-test('with the hall down: said in words, and the recording is still shared', async () => {
+test('with the hall down: said in words, and the recording is still shared', async t => {
+  if (SITE_URL) {
+    t.skip('the hall of a site elsewhere is not ours to stop');
+    return;
+  }
   shared.hall.kill();
   await new Promise(done => shared.hall.once('exit', done));
   const page = await playShortGame();
