@@ -6,13 +6,13 @@
 const assert = require('node:assert');
 const {spawn} = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const readline = require('node:readline');
 const {test, before, after} = require('node:test');
 const h = require('./harness');
 const live = require('./live_play');
+const site = require('../../tools/site/serve');
 
 h.skipUnlessReady();
 
@@ -48,20 +48,6 @@ async function enter(hallUrl, name, replay) {
   return response.json();
 }
 
-// The site with /api/ forwarded to the hall, as a host of both would serve them.
-function front(siteUrl, hallUrl) {
-  const server = http.createServer((request, response) => {
-    const to = new URL(request.url, request.url.startsWith('/api/') ? hallUrl : siteUrl);
-    const onward = http.request(to, {method: request.method, headers: request.headers}, answer => {
-      response.writeHead(answer.statusCode, answer.headers);
-      answer.pipe(response);
-    });
-    onward.on('error', () => response.writeHead(502).end());
-    request.pipe(onward);
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
 before(async () => {
   shared.dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestal-hall-page-'));
   const hallUrl = await startHall(shared.dir);
@@ -71,14 +57,14 @@ before(async () => {
   for (const n of SILENT_SHORT) shared.silent.push(await enter(hallUrl, `Quiet ${n}`, shortGame('silent', n)));
   shared.browser = await h.launchBrowser();
   shared.site = h.installSite(process.env.KESTAL_WEB_BUILD);
-  shared.server = await h.serve(shared.site, shared.browser);
-  shared.front = await front(shared.server.url, hallUrl);
-  shared.url = `http://127.0.0.1:${shared.front.address().port}/`;
+  // The site with /api/ forwarded to the hall, as a host of both serves them.
+  shared.server = await site.serve(shared.site, {headScript: shared.browser.headScript || undefined,
+                                                 hall: hallUrl});
+  shared.url = shared.server.url;
 });
 
 after(async () => {
   if (shared.browser) await shared.browser.close();
-  if (shared.front) shared.front.close();
   if (shared.server) await shared.server.close();
   if (shared.hall) shared.hall.kill();
   for (const dir of [shared.site, shared.dir]) if (dir) fs.rmSync(dir, {recursive: true, force: true});
