@@ -12,7 +12,9 @@ fail() {
   echo "browser_through_nginx.sh: $*" >&2
   exit 1
 }
-[ $# -ge 1 ] && [ $# -le 2 ] || fail "usage: browser_through_nginx.sh URL [HOST:PORT:ADDRESS]"
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+  fail "usage: browser_through_nginx.sh URL [HOST:PORT:ADDRESS]"
+fi
 url=$1
 resolve=${2:-}
 chromium=${KESTAL_CHROMIUM:-/usr/bin/chromium}
@@ -27,8 +29,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ -n "$resolve" ]; then
   IFS=: read -r host port address <<<"$resolve"
-  [ -n "$host" ] && [ -n "$port" ] && [ -n "$address" ] ||
+  if [ -z "$host" ] || [ -z "$port" ] || [ -z "$address" ]; then
     fail "RESOLVE is HOST:PORT:ADDRESS, not $resolve"
+  fi
   # Chromium as the tests start it, told where that name is (as curl is with --resolve).
   cat >"$work/chromium" <<EOF
 #!/bin/sh
