@@ -58,7 +58,7 @@ void writeConfig(const fs::path& file, const fs::path& directory, int port,
          << "      proxy_pass http://halls;\n"
          << "      proxy_next_upstream error timeout non_idempotent;\n"
          << "      proxy_connect_timeout 2s;\n      proxy_read_timeout 120s;\n"
-         << "      proxy_set_header Host $host;\n"
+         << "      proxy_set_header Host $http_host;\n"
          << "      proxy_set_header X-Real-IP $remote_addr;\n    }\n  }\n}\n";
 }
 
