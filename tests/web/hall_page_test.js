@@ -78,16 +78,6 @@ const board = page => page.evaluate(() => ({
   images: document.querySelectorAll('img').length,
   status: document.getElementById('status').textContent,
 }));
-// Waits as h.waitFor does, through the navigations that links and Watch start.
-async function waitAcross(page, fn, what) {
-  const end = Date.now() + 20000;
-  for (;;) {
-    const value = await page.evaluate(fn).catch(() => null);
-    if (value) return value;
-    if (Date.now() > end) throw new Error(`waited 20 s in vain for ${what}`);
-    await h.pause(100);
-  }
-}
 async function clickOn(page, selector) {
   await page.evaluate(s => document.querySelector(s).scrollIntoView({block: 'center'}), selector);
   await h.clickOn(page, selector);
@@ -119,14 +109,14 @@ test('the boards: the name as text, rank, score, level and length, twenty a page
   assert.ok(marks[0] !== '' && marks[1] === '', `victory marks: ${JSON.stringify(marks)}`);
 
   await clickOn(page, '#lower');
-  await waitAcross(page, () => location.search.includes('page=2') &&
+  await h.waitAcross(page, () => location.search.includes('page=2') &&
                                document.querySelectorAll('#entries tr').length === 3, 'page 2');
   assert.deepStrictEqual((await board(page)).rows.map(row => [row.rank, row.name]),
                          [20, 21, 22].map(i => [String(i + 1), `Pilot ${SOUND_SHORT[i - 1]}`]));
   assert.strictEqual(await page.evaluate(() => document.getElementById('lower').hidden), true);
 
   await clickOn(page, 'a[data-edition="silent"]');
-  await waitAcross(page, () => location.search.includes('silent') &&
+  await h.waitAcross(page, () => location.search.includes('silent') &&
                                document.querySelectorAll('#entries tr').length === 2, 'the silent board');
   assert.deepStrictEqual((await board(page)).rows.map(row => row.name), ['Quiet 300', 'Quiet 400']);
   assert.deepStrictEqual(await page.errors(), []);
@@ -138,7 +128,7 @@ test('Watch plays the game the hall verified, in its edition', async () => {
   const page = await h.openPage(shared.browser, shared.url + 'hall.html?edition=silent');
   await rowsShown(page);
   await clickOn(page, '#entries tr:nth-child(2) button');
-  const link = await waitAcross(page, () => location.pathname.endsWith('silent.html') &&
+  const link = await h.waitAcross(page, () => location.pathname.endsWith('silent.html') &&
                                             document.body.dataset.state === 'ready' && location.href,
                                  'the silent edition\'s page');
   assert.strictEqual(await page.evaluate(() => document.body.dataset.mode), 'watch');

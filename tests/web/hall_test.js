@@ -73,16 +73,6 @@ async function playShortGame(address = 'index.html') {
   return page;
 }
 
-// Waits as h.waitFor does, through the navigation that Watch starts.
-async function waitAcross(page, fn, what) {
-  const end = Date.now() + 20000;
-  for (;;) {
-    const value = await page.evaluate(fn).catch(() => null);
-    if (value) return value;
-    if (Date.now() > end) throw new Error(`waited 20 s in vain for ${what}`);
-    await h.pause(100);
-  }
-}
 
 // The entry named `name` on hall.html: its Watch pressed, resolves to the share link it opened.
 async function watchFromTheHall(entry) {
@@ -95,7 +85,7 @@ async function watchFromTheHall(entry) {
   const watch = `#entries tr:nth-child(${row}) button`;
   await page.evaluate(s => document.querySelector(s).scrollIntoView({block: 'center'}), watch);
   await h.clickOn(page, watch);
-  const link = await waitAcross(page, () => document.body.dataset.state === 'ready' &&
+  const link = await h.waitAcross(page, () => document.body.dataset.state === 'ready' &&
                                             document.body.dataset.mode === 'watch' && location.href,
                                 'the game\'s page watching the entry');
   await page.close();

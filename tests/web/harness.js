@@ -134,6 +134,18 @@ async function waitFor(page, fn, {timeout = 20000, what = String(fn)} = {}, ...a
   }
 }
 
+// Waits as waitFor does, also through navigations (links, Watch), which make an evaluation
+// fail while the next page loads.
+async function waitAcross(page, fn, what, timeout = 20000) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    const value = await page.evaluate(fn).catch(() => null);
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`waited ${timeout} ms in vain for ${what}`);
+    await pause(100);
+  }
+}
+
 // Waits for `count` more animation frames of the page: the game's pace, which a loaded
 // machine slows down (a software-rendering browser may draw 20 frames a second).
 async function frames(page, count) {
@@ -339,6 +351,7 @@ function siteForTests() {
 }
 
 module.exports = {skipUnlessReady, installSite, launchBrowser, serve, siteForTests, openPage, pause, waitFor,
+                  waitAcross,
                   frames, waitForState, centreOf, clickOn, tap, assertSize, replayPicture,
                   canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
                   PLAY_AGAIN_WAVE, shipTravel, waitForBorder, borderIn, loopingSources,
