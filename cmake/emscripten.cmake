@@ -9,8 +9,13 @@ set(KESTAL_NODE_PATH /usr/share/nodejs
     CACHE PATH "Debian's Node.js modules, which Emscripten's tools need (NODE_PATH)")
 set(ENV{NODE_PATH} ${KESTAL_NODE_PATH})
 set(kestal_with_node_path ${CMAKE_COMMAND} -E env NODE_PATH=${KESTAL_NODE_PATH})
+include(${CMAKE_CURRENT_LIST_DIR}/ccache.cmake)
+if(KESTAL_CCACHE_LAUNCHER)
+  # The cache's settings and emcc's wrapper join NODE_PATH in one environment.
+  list(REMOVE_AT KESTAL_CCACHE_LAUNCHER 0 1 2)
+endif()
 foreach(language C CXX)
-  set(CMAKE_${language}_COMPILER_LAUNCHER ${kestal_with_node_path})
+  set(CMAKE_${language}_COMPILER_LAUNCHER ${kestal_with_node_path} ${KESTAL_CCACHE_LAUNCHER})
   set(CMAKE_${language}_LINKER_LAUNCHER ${kestal_with_node_path})
 endforeach()
 
