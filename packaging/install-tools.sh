@@ -4,11 +4,12 @@
 # tools that making and checking a release need beyond it.
 set -euo pipefail
 
+# One question to dpkg for all of them: when everything is there, this costs nothing.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "$@" 2>/dev/null |
+  awk '/ install ok installed$/ { print $1 }' || true)
 missing=()
 for p in "$@"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+  if ! grep -qxF "$p" <<<"$installed"; then missing+=("$p"); fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

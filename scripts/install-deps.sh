@@ -8,6 +8,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config
+  ccache                     # the release's and the source tarball's compiles again, cached
   libsdl2-dev                # window, keyboard, vertical blank
   libopenal-dev libalut-dev  # the sound edition
   libpng-dev                 # screenshots from the replay tool

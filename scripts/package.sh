@@ -29,7 +29,9 @@ commit=$(git rev-parse HEAD)
 if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "package.sh: uncommitted changes are left out; the release is commit $commit" >&2
 fi
-# A release is built from scratch every time.
+# A release is built from scratch every time, its build folders inside the exported tree as
+# build-web and build-test are inside the checkout: the compiler cache then knows the web
+# build's compiles from the tested one's.
 rm -rf "$work/src" "$work/deb" "$work/cpack" "$work/web" "$work/web-site" "$work/site" "$dist"
 mkdir -p "$work/src" "$dist"
 git archive "$commit" | tar -x -C "$work/src"
@@ -38,9 +40,9 @@ git archive "$commit" | tar -x -C "$work/src"
 web_status=0
 web_site=$work/web-site
 if ! (
-  emcmake cmake -S "$work/src" -B "$work/web" -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$work/web" -j"$jobs" &&
-    cmake --install "$work/web" --prefix "$web_site"
+  emcmake cmake -S "$work/src" -B "$work/src/build-web" -DCMAKE_BUILD_TYPE=Release &&
+    cmake --build "$work/src/build-web" -j"$jobs" &&
+    cmake --install "$work/src/build-web" --prefix "$web_site"
 ) >"$work/web.log" 2>&1; then
   echo "package.sh: the web site did not build; kestal-web-*.zip and kestal-web_*.deb are" \
     "not made. The end of build-pkg/web.log:" >&2
@@ -51,13 +53,13 @@ fi
 
 # The Debian package, built with Debian's hardening flags.
 flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
-cmake -C "$work/src/packaging/debian_layout.cmake" -S "$work/src" -B "$work/deb" \
+cmake -C "$work/src/packaging/debian_layout.cmake" -S "$work/src" -B "$work/src/build-deb" \
   -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
   -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DKESTAL_WEB_SITE="$web_site" >/dev/null
-cmake --build "$work/deb" -j"$jobs"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/deb/CMakeCache.txt")
-(cd "$work/deb" && cpack -G DEB -B "$work/cpack")
+cmake --build "$work/src/build-deb" -j"$jobs"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build-deb/CMakeCache.txt")
+(cd "$work/src/build-deb" && cpack -G DEB -B "$work/cpack")
 cp "$work/cpack"/kestal*_"${version}"_*.deb "$dist/"
 
 # The source, as committed.

@@ -1,55 +1,120 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything (natively and for WebAssembly) with warnings
-# as errors and runs every test (display tests start their own Xvfb). `scripts/test.sh
-# --soak` runs the long group instead: the sanitizer build with its tests and the
-# random-key soaks, the million-frame flight, a 20,000-retrace live game in Chromium and the
-# hall of fame killed under load on the normal builds (after a first run of this script has
-# built them), and a two-minute fuzz run.
+# as errors and runs every everyday test (display tests start their own Xvfb).
+#
+#   scripts/test.sh          the everyday tests (ctest -LE soak) on build-test and build-web
+#   scripts/test.sh --soak   the long group: one clang build with AddressSanitizer,
+#                            UndefinedBehaviorSanitizer and libFuzzer's instrumentation
+#                            (build-asan) runs every unit test, the random-key soaks and a
+#                            fuzz run; the normal build runs the million-frame flight, the long
+#                            live game in Chromium and the hall of fame killed under load
+#                            (after a first run of this script has built it)
+#   scripts/test.sh --unit   build-test and its tests that need no browser, display, database
+#                            or long run (what the release checks run from the source tarball)
+#
+# A test that cannot run here (its browser, driver or database missing) fails the run: this
+# script installs all they need, so a skip would be a test silently lost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh --web-tests
+. scripts/stages.sh
 jobs=$(nproc)
+mode=${1:-}
 
-if [ "${1:-}" = "--soak" ]; then
-  # Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer): any finding fails.
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_SANITIZE=ON \
-    -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF >/dev/null
+# ctest, failing when a test was skipped or not run.
+ctest_all() {
+  local log
+  log=$(mktemp)
+  ctest --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"
+  if grep -E '\*\*\*(Skipped|Not Run)' "$log" >/dev/null; then
+    echo "test.sh: these tests did not run (each says why above):" >&2
+    grep -E '\*\*\*(Skipped|Not Run)' "$log" | sed 's/^/  /' >&2
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
+}
+
+native_build() {
+  cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
+  cmake --build build-test -j"$jobs" "$@"
+}
+
+# The WebAssembly build (browser editions, kestal-replay.js for Node.js), which the web tests
+# run beside the native programs, and the browser drivers puppeteer-core and selenium-webdriver
+# at the versions the lock file pins (they drive Debian's Chromium, Firefox ESR and WebKitGTK
+# and download no browser).
+web_build() {
+  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-web -j"$jobs"
+  if ! cmp -s tests/web/package-lock.json tests/web/node_modules/.package-lock.json; then
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  fi
+}
+
+# One clang build serves the sanitizer tests and the fuzz target: everything is compiled with
+# libFuzzer's coverage (-fsanitize=fuzzer-no-link), the target alone links libFuzzer.
+sanitizer_build() {
+  CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF \
+    -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
   cmake --build build-asan -j"$jobs"
+}
+
+sanitizer_environment() {
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
   export SDL_FRAMEBUFFER_ACCELERATION=0
-  # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
-  # (The web tests compare the native tool with the Node.js one, not sanitizer findings.)
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE "display|soak|web"
-  # (The hall of fame's long tests, an hour of play and servers killed under load, run on the
-  # normal build below; its hostile requests ran under the sanitizers with the unit tests.)
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" -L soak -LE "web|server"
+}
 
-  # The million-frame flight and the long browser game belong to the normal builds.
-  cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
-  cmake --build build-test -j"$jobs" --target kestal-soak-tests kestal-replay hall_soak_tests hall_verify_tests
-  ctest --test-dir build-test --output-on-failure -L soak
+# A short run of the key fuzz target from the seeds; a finding leaves build-asan/crash-*.
+fuzz_run() {
+  rm -rf build-asan/corpus && mkdir build-asan/corpus
+  cp tests/robustness/fuzz/seeds/* build-asan/corpus/
+  build-asan/tests/robustness/fuzz/kestal-key-fuzz -max_total_time="${KESTAL_FUZZ_SECONDS:-120}" \
+    -dict=tests/robustness/fuzz/key_script.dict -artifact_prefix=build-asan/ build-asan/corpus
+}
 
-  # A short run of the key fuzz target (clang, libFuzzer, ASan and UBSan), from the seeds.
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_BENCH=OFF -DKESTAL_TEST_AREAS=robustness \
-    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
-  cmake --build build-fuzz -j"$jobs" --target kestal-key-fuzz
-  rm -rf build-fuzz/corpus && mkdir build-fuzz/corpus
-  cp tests/robustness/fuzz/seeds/* build-fuzz/corpus/
-  build-fuzz/tests/robustness/fuzz/kestal-key-fuzz -max_total_time=120 \
-    -dict=tests/robustness/fuzz/key_script.dict -artifact_prefix=build-fuzz/ build-fuzz/corpus
-  exit 0
-fi
+# The long group's PostgreSQL tests in one throw-away cluster: the store's cases under the
+# sanitizers, and two hall instances on one database behind nginx. Each makes a database of
+# its own in it (tests/hall/postgresql_for_test.sh).
+postgresql_tests() {
+  pg_virtualenv -t -- env KESTAL_POSTGRES_CLUSTER=shared bash -c '
+    set -e
+    ctest --test-dir build-asan --output-on-failure -L postgresql -LE "display|web|soak"
+    ctest --test-dir build-test --output-on-failure -L postgresql -L soak'
+}
 
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
-cmake --build build-test -j"$jobs"
-# The WebAssembly build (browser editions, kestal-replay.js for Node.js), which the web
-# tests run beside the native programs.
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-web -j"$jobs"
-# puppeteer-core and selenium-webdriver for the browser tests, at the versions the lock file
-# pins (they drive Debian's Chromium, Firefox ESR and WebKitGTK and download no browser).
-(cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
-ctest --test-dir build-test --output-on-failure -j"$jobs" -LE soak
+case "$mode" in
+  "")
+    stage "install check" scripts/install-deps.sh --web-tests
+    stage "native build (build-test)" native_build
+    stage "web build (build-web) and npm ci" web_build
+    stage "everyday tests" ctest_all --test-dir build-test -LE soak
+    ;;
+  --unit)
+    stage "install check" scripts/install-deps.sh
+    stage "native build (build-test)" native_build
+    stage "unit tests" ctest_all --test-dir build-test -LE "soak|web|display|postgresql"
+    ;;
+  --soak)
+    stage "install check" scripts/install-deps.sh --web-tests
+    stage "sanitizer build (clang, build-asan)" sanitizer_build
+    sanitizer_environment
+    # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
+    # (The web tests compare the native tool with the Node.js one, not sanitizer findings.)
+    stage "sanitizer tests" ctest_all --test-dir build-asan -LE "display|soak|web|postgresql"
+    stage "sanitizer key soaks" ctest_all --test-dir build-asan -L soak -LE "web|server"
+    stage "fuzz run" fuzz_run
+    # The million-frame flight, the long browser game and the hall of fame's long tests
+    # belong to the normal builds.
+    stage "long group (build-test)" native_build --target kestal-soak-tests kestal-replay \
+      hall_soak_tests hall_verify_tests
+    stage "long tests" ctest_all --test-dir build-test -L soak -LE postgresql
+    stage "long group's PostgreSQL tests" postgresql_tests
+    ;;
+  *)
+    echo "usage: scripts/test.sh [--soak | --unit]" >&2
+    exit 2
+    ;;
+esac

@@ -17,8 +17,13 @@ namespace {
 constexpr std::size_t OUTPUT_MAX = 1u << 20;
 
 // AddressSanitizer reserves terabytes of address space up front: a sanitized build cannot
-// bound its children's.
-#if defined(__SANITIZE_ADDRESS__)
+// bound its children's. (g++ says so with a macro, clang with a feature.)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KESTAL_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(KESTAL_ADDRESS_SANITIZER)
 constexpr bool LIMIT_ADDRESS_SPACE = false;
 #else
 constexpr bool LIMIT_ADDRESS_SPACE = true;

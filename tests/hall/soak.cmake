@@ -14,7 +14,7 @@ if(TARGET kestal-hall)
            COMMAND hall_soak_tests --gtest_filter=HallSoak.SqliteKilledTwiceLosesNothing)
   set_tests_properties(hall_soak_sqlite PROPERTIES LABELS "soak;server" TIMEOUT 240)
   add_test(NAME hall_soak_postgresql
-           COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/soak_postgresql.sh
+           COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/postgresql_for_test.sh
                    $<TARGET_FILE:hall_soak_tests>
                    --gtest_filter=HallSoak.PostgresqlOneOfTwoBehindNginxKilledLosesNothing)
   set_tests_properties(hall_soak_postgresql PROPERTIES

@@ -5,32 +5,34 @@
 # and as `kestal` typed in another directory under Xvfb (tests/package, ctest label
 # "package"), runs the hall of fame server as its unit would behind the example nginx site
 # (tests/package/hall_behind_nginx.sh), purges the packages and checks that nothing of
-# theirs is left, and finally builds the source tarball in an empty folder and runs the
-# README's test command there. Installs and removes system packages (and puts a site into
+# theirs is left, and finally checks that the source tarball holds exactly the committed files
+# and that, unpacked in an empty folder, it builds and passes its unit tests
+# (scripts/test.sh --unit; the browser tests ran on the same sources before). Installs and removes system packages (and puts a site into
 # nginx for a while): run it as root or with sudo at hand, on a machine where the kestal
 # packages may come and go and ports 80 and 8081 are free.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$PWD
+# shellcheck source=scripts/stages.sh
+. scripts/stages.sh
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 step() { echo "== $*"; }
 
-packaging/install-tools.sh lintian appstream desktop-file-utils man-db groff-base unzip \
-  nginx-light curl jq
+stage "release tools check" packaging/install-tools.sh lintian appstream desktop-file-utils \
+  man-db groff-base unzip nginx-light curl jq
 
-step "making the release"
-scripts/package.sh
-(cd dist && sha256sum --check --quiet SHA256SUMS)
-unzip -tq dist/kestal-web-*.zip
+made_release() {
+  scripts/package.sh
+  (cd dist && sha256sum --check --quiet SHA256SUMS)
+  unzip -tq dist/kestal-web-*.zip
+}
+stage "release (scripts/package.sh)" made_release
 deb=$(ls dist/kestal_*.deb)
 packages=(kestal kestal-hall kestal-web)
 debs=("$deb" "$(ls dist/kestal-hall_*.deb)" "$(ls dist/kestal-web_*.deb)")
 
-step "lintian ${debs[*]}"
-lintian --fail-on error,warning "${debs[@]}"
+stage "lintian" lintian --fail-on error,warning "${debs[@]}"
 
-step "apt-get install ${debs[*]/#/./}"
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -qv '^unknown ok not-installed'; }
 purge() {
   local present=()
@@ -41,77 +43,98 @@ purge() {
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get purge -y -qq "${present[@]}" >/dev/null
   fi
 }
-purge
+install_packages() {
+  purge
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${debs[@]/#/./}" >/dev/null
+  for package in "${packages[@]}"; do
+    echo "$package Depends: $(dpkg-query -W -f='${Depends}' "$package")"
+  done
+}
 trap 'purge || true' EXIT
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${debs[@]/#/./}" >/dev/null
-for package in "${packages[@]}"; do
-  echo "$package Depends: $(dpkg-query -W -f='${Depends}' "$package")"
-done
+stage "apt-get install of the three packages" install_packages
 
-step "validating the installed menu entry, metadata and manual pages"
-said=$(desktop-file-validate /usr/share/applications/kestal.desktop 2>&1) || true
-if [ -n "$said" ]; then
-  echo "desktop-file-validate: $said" >&2
-  exit 1
-fi
-appstreamcli validate --strict --no-net $(dpkg -L kestal | grep '^/usr/share/metainfo/')
-for page in kestal kestal-silent kestal-launcher; do
-  file=$(man -w 6 "$page")
-  # kestal-launcher's page is a link to kestal's, which man may name instead.
-  if [ "$(readlink -f "$file")" != "$(readlink -f "/usr/share/man/man6/$page.6.gz")" ]; then
-    echo "man 6 $page finds $file" >&2
-    exit 1
-  fi
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$file" 2>&1 >/dev/null)
+man_page_clean() {
+  local warnings
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 >/dev/null)
   if [ -n "$warnings" ]; then
-    echo "$file: $warnings" >&2
-    exit 1
+    echo "$1: $warnings" >&2
+    return 1
   fi
-done
-file=$(man -w 8 kestal-hall)
-warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$file" 2>&1 >/dev/null)
-if [ -n "$warnings" ]; then
-  echo "$file: $warnings" >&2
-  exit 1
-fi
+}
+installed_files_valid() {
+  local said file page
+  said=$(desktop-file-validate /usr/share/applications/kestal.desktop 2>&1) || true
+  if [ -n "$said" ]; then
+    echo "desktop-file-validate: $said" >&2
+    return 1
+  fi
+  dpkg -L kestal | grep '^/usr/share/metainfo/' | xargs appstreamcli validate --strict --no-net
+  for page in kestal kestal-silent kestal-launcher; do
+    file=$(man -w 6 "$page")
+    # kestal-launcher's page is a link to kestal's, which man may name instead.
+    if [ "$(readlink -f "$file")" != "$(readlink -f "/usr/share/man/man6/$page.6.gz")" ]; then
+      echo "man 6 $page finds $file" >&2
+      return 1
+    fi
+    man_page_clean "$file"
+  done
+  man_page_clean "$(man -w 8 kestal-hall)"
+}
+stage "installed menu entry, metadata and manual pages" installed_files_valid
 
-step "starting the installed game from its menu entry and by name"
-cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL_BENCH=OFF \
-  >/dev/null
-cmake --build build-pkg/tests -j"$(nproc)" --target kestal-package-tests
-ctest --test-dir build-pkg/tests -L package --output-on-failure
+installed_game_starts() {
+  cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL_BENCH=OFF \
+    >/dev/null
+  cmake --build build-pkg/tests -j"$(nproc)" --target kestal-package-tests
+  ctest --test-dir build-pkg/tests -L package --output-on-failure
+}
+stage "installed game started from its menu entry and by name" installed_game_starts
 
-step "the hall of fame server behind nginx"
-tests/package/hall_behind_nginx.sh
+stage "hall of fame service behind nginx" tests/package/hall_behind_nginx.sh
 
-step "apt-get purge ${packages[*]}"
-purge
+purged_clean() {
+  local left="" file
+  purge
+  # Beside each package's files: its directories, what enabling the service made, the
+  # service's state (systemd keeps a DynamicUser's under /var/lib/private) and the nginx site
+  # the hall's check put in.
+  for file in $(for d in "${debs[@]}"; do dpkg-deb -c "$d"; done |
+    awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
+    /usr/share/games/kestal /usr/lib/games/kestal /usr/share/doc/kestal \
+    /usr/share/kestal /usr/share/doc/kestal-web /usr/share/doc/kestal-hall \
+    /etc/default/kestal-hall /etc/systemd/system/multi-user.target.wants/kestal-hall.service \
+    /var/lib/systemd/deb-systemd-helper-enabled/kestal-hall.service.dsh-also \
+    /var/lib/systemd/deb-systemd-helper-enabled/multi-user.target.wants/kestal-hall.service \
+    /var/lib/systemd/deb-systemd-helper-masked/kestal-hall.service \
+    /var/lib/kestal-hall /var/lib/private/kestal-hall \
+    /etc/nginx/sites-available/kestal /etc/nginx/sites-enabled/kestal; do
+    if [ -e "$file" ] || [ -L "$file" ]; then left+=" $file"; fi
+  done
+  if [ -n "$left" ]; then
+    echo "left behind by the purge:$left" >&2
+    return 1
+  fi
+}
+stage "apt-get purge, nothing left behind" purged_clean
 trap - EXIT
-left=""
-# Beside each package's files: its directories, what enabling the service made, the
-# service's state (systemd keeps a DynamicUser's under /var/lib/private) and the nginx site
-# the hall's check put in.
-for file in $(for d in "${debs[@]}"; do dpkg-deb -c "$d"; done |
-  awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }') \
-  /usr/share/games/kestal /usr/lib/games/kestal /usr/share/doc/kestal \
-  /usr/share/kestal /usr/share/doc/kestal-web /usr/share/doc/kestal-hall \
-  /etc/default/kestal-hall /etc/systemd/system/multi-user.target.wants/kestal-hall.service \
-  /var/lib/systemd/deb-systemd-helper-enabled/kestal-hall.service.dsh-also \
-  /var/lib/systemd/deb-systemd-helper-enabled/multi-user.target.wants/kestal-hall.service \
-  /var/lib/systemd/deb-systemd-helper-masked/kestal-hall.service \
-  /var/lib/kestal-hall /var/lib/private/kestal-hall \
-  /etc/nginx/sites-available/kestal /etc/nginx/sites-enabled/kestal; do
-  if [ -e "$file" ] || [ -L "$file" ]; then left+=" $file"; fi
-done
-if [ -n "$left" ]; then
-  echo "left behind by the purge:$left" >&2
-  exit 1
-fi
 
-step "building the source tarball in an empty folder with the README's test command"
-tarball=$(ls dist/kestal-[0-9]*.tar.gz)
-rm -rf build-pkg/from-source && mkdir -p build-pkg/from-source
-tar -xzf "$tarball" -C build-pkg/from-source
-(cd build-pkg/from-source/kestal-* && scripts/test.sh)
-rm -rf build-pkg/from-source
+# The tarball holds exactly the committed files, and on its own builds and passes its unit
+# tests; the browser, display and database tests ran on the same files in the everyday run.
+source_tarball() {
+  local tarball listed committed
+  tarball=$(ls dist/kestal-[0-9]*.tar.gz)
+  # scripts/package.sh made it of HEAD, a moment ago.
+  listed=$(tar -tzf "$tarball" | sed 's|^[^/]*/||' | grep -v -e '^$' -e '/$' | LC_ALL=C sort)
+  committed=$(git ls-tree -r --name-only HEAD | LC_ALL=C sort)
+  if [ "$listed" != "$committed" ]; then
+    echo "the source tarball does not hold exactly the committed files:" >&2
+    diff <(echo "$listed") <(echo "$committed") >&2
+    return 1
+  fi
+  rm -rf build-pkg/from-source && mkdir -p build-pkg/from-source
+  tar -xzf "$tarball" -C build-pkg/from-source
+  (cd build-pkg/from-source/kestal-* && scripts/test.sh --unit)
+  rm -rf build-pkg/from-source
+}
+stage "source tarball: its files, build and unit tests" source_tarball
 echo "package checks passed"

@@ -27,6 +27,10 @@ const site = require('../../tools/site/serve');
 const ENGINE = process.env.KESTAL_BROWSER || 'chromium';
 const ENGINES = ['chromium', 'firefox', 'webkit'];
 const adapter = () => require(`./engines/${ENGINE}`);
+// Cases in which engines cannot differ (the program's own words, the page's logic) run in one
+// engine only; node:test's skip names where they ran instead.
+const ONCE_ENGINE = 'chromium';
+const onceOnly = () => ENGINE !== ONCE_ENGINE && `engines cannot differ here: it runs in ${ONCE_ENGINE}`;
 
 function onPath(program) {
   const executable = file => {
@@ -350,7 +354,7 @@ function siteForTests() {
   return shared;
 }
 
-module.exports = {skipUnlessReady, installSite, launchBrowser, serve, siteForTests, openPage, pause, waitFor,
+module.exports = {ENGINE, ONCE_ENGINE, onceOnly, skipUnlessReady, installSite, launchBrowser, serve, siteForTests, openPage, pause, waitFor,
                   waitAcross,
                   frames, waitForState, centreOf, clickOn, tap, assertSize, replayPicture,
                   canvasDifferences, waitForPicture, canvasPixel, DELAY_PROMPT_WAVE,
