@@ -34,7 +34,8 @@ function(kestal_web_edition program extra_functions extra_methods)
   set(functions _main _malloc _free _kestal_web_key_down _kestal_web_controls
                 _kestal_web_replay_lines _kestal_web_retraces _kestal_web_keep_trace
                 _kestal_web_trace_text _kestal_web_watch _kestal_web_watch_speed
-                _kestal_web_watch_pause _kestal_web_watch_leave ${extra_functions})
+                _kestal_web_watch_pause _kestal_web_watch_leave _kestal_web_heap_in_use
+                ${extra_functions})
   set(methods ccall setValue getValue stringToUTF8 lengthBytesUTF8 UTF8ToString ${extra_methods})
   list(JOIN functions "','" functions)
   list(JOIN methods "','" methods)

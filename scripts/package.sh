@@ -52,11 +52,10 @@ if ! (
 fi
 
 # The Debian package, built with Debian's hardening flags.
-flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+# shellcheck source=scripts/release-flags.sh
+. scripts/release-flags.sh
 cmake -C "$work/src/packaging/debian_layout.cmake" -S "$work/src" -B "$work/src/build-deb" \
-  -DCMAKE_CXX_FLAGS="$(flags CXXFLAGS) $(flags CPPFLAGS)" \
-  -DCMAKE_C_FLAGS="$(flags CFLAGS) $(flags CPPFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DKESTAL_WEB_SITE="$web_site" >/dev/null
+  "${RELEASE_OPTIONS[@]}" -DKESTAL_WEB_SITE="$web_site" >/dev/null
 cmake --build "$work/src/build-deb" -j"$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build-deb/CMakeCache.txt")
 (cd "$work/src/build-deb" && cpack -G DEB -B "$work/cpack")

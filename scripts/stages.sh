@@ -30,3 +30,19 @@ stage_table() {
   awk -F '\t' '{ printf "%-46s %6d s  %s\n", $1, $2, $3; total += $2 }
                END { printf "%-46s %6d s\n", "total", total }' "$KESTAL_STAGE_LOG"
 }
+
+# ctest with every core, failing when a test was skipped or not run: a full run installs all
+# that its tests need, so a skip there is a test lost.
+ctest_all() {
+  local log status
+  log=$(mktemp)
+  { ctest --output-on-failure -j"$(nproc)" "$@" 2>&1; echo "$?" >"$log.status"; } | tee "$log"
+  status=$(cat "$log.status")
+  if grep -E '\*\*\*(Skipped|Not Run)' "$log" >/dev/null; then
+    echo "these tests did not run (each says why above):" >&2
+    grep -E '\*\*\*(Skipped|Not Run)' "$log" | sed 's/^/  /' >&2
+    status=1
+  fi
+  rm -f "$log" "$log.status"
+  return "$status"
+}

@@ -16,26 +16,16 @@
 # script installs all they need, so a skip would be a test silently lost.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/stages.sh
 . scripts/stages.sh
 jobs=$(nproc)
 mode=${1:-}
 
-# ctest, failing when a test was skipped or not run.
-ctest_all() {
-  local log
-  log=$(mktemp)
-  ctest --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"
-  if grep -E '\*\*\*(Skipped|Not Run)' "$log" >/dev/null; then
-    echo "test.sh: these tests did not run (each says why above):" >&2
-    grep -E '\*\*\*(Skipped|Not Run)' "$log" | sed 's/^/  /' >&2
-    rm -f "$log"
-    return 1
-  fi
-  rm -f "$log"
-}
-
+# The release's own flags (scripts/release-flags.sh): the tests run the code that ships.
 native_build() {
-  cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTAL_WERROR=ON >/dev/null
+  # shellcheck source=scripts/release-flags.sh
+  . scripts/release-flags.sh
+  cmake -S . -B build-test "${RELEASE_OPTIONS[@]}" -DKESTAL_WERROR=ON >/dev/null
   cmake --build build-test -j"$jobs" "$@"
 }
 
@@ -52,10 +42,12 @@ web_build() {
 }
 
 # One clang build serves the sanitizer tests and the fuzz target: everything is compiled with
-# libFuzzer's coverage (-fsanitize=fuzzer-no-link), the target alone links libFuzzer.
+# libFuzzer's coverage (-fsanitize=fuzzer-no-link), the target alone links libFuzzer. The
+# end-to-end tests, which all need a display, are not built there.
 sanitizer_build() {
   CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF \
+    -DKESTAL_TEST_AREAS="support;screen;keys;game;regression;sound;replay;hall;sdl;robustness" \
     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
   cmake --build build-asan -j"$jobs"
 }
@@ -81,8 +73,9 @@ fuzz_run() {
 postgresql_tests() {
   pg_virtualenv -t -- env KESTAL_POSTGRES_CLUSTER=shared bash -c '
     set -e
-    ctest --test-dir build-asan --output-on-failure -L postgresql -LE "display|web|soak"
-    ctest --test-dir build-test --output-on-failure -L postgresql -L soak'
+    . scripts/stages.sh
+    ctest_all --test-dir build-asan -L postgresql -LE "display|web|soak"
+    ctest_all --test-dir build-test -L postgresql -L soak'
 }
 
 case "$mode" in
@@ -93,12 +86,12 @@ case "$mode" in
     stage "everyday tests" ctest_all --test-dir build-test -LE soak
     ;;
   --unit)
-    stage "install check" scripts/install-deps.sh
+    stage "install check (unit tests)" scripts/install-deps.sh
     stage "native build (build-test)" native_build
     stage "unit tests" ctest_all --test-dir build-test -LE "soak|web|display|postgresql"
     ;;
   --soak)
-    stage "install check" scripts/install-deps.sh --web-tests
+    stage "install check (long group)" scripts/install-deps.sh --web-tests
     stage "sanitizer build (clang, build-asan)" sanitizer_build
     sanitizer_environment
     # Every unit test under the sanitizers, then the random-key soaks through kestal-replay.
@@ -108,7 +101,7 @@ case "$mode" in
     stage "fuzz run" fuzz_run
     # The million-frame flight, the long browser game and the hall of fame's long tests
     # belong to the normal builds.
-    stage "long group (build-test)" native_build --target kestal-soak-tests kestal-replay \
+    stage "long group's programs (build-test)" native_build --target kestal-soak-tests kestal-replay \
       hall_soak_tests hall_verify_tests
     stage "long tests" ctest_all --test-dir build-test -L soak -LE postgresql
     stage "long group's PostgreSQL tests" postgresql_tests

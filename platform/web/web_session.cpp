@@ -1,6 +1,7 @@
 #include "platform/web/web_session.h"
 
 #include <emscripten.h>
+#include <malloc.h>
 
 #include <cstdint>
 #include <limits>
@@ -128,6 +129,12 @@ EMSCRIPTEN_KEEPALIVE void kestal_web_keep_trace() {
 
 EMSCRIPTEN_KEEPALIVE const char* kestal_web_trace_text() {
   return session().trace.c_str();
+}
+
+// The bytes the program has allocated and not freed: flat in play, which the long live game
+// checks to the byte.
+EMSCRIPTEN_KEEPALIVE double kestal_web_heap_in_use() {
+  return static_cast<double>(mallinfo().uordblks);
 }
 
 // Before the program starts: plays `script` into the key queue instead of taking keys from

@@ -83,8 +83,10 @@ installed_files_valid() {
 stage "installed menu entry, metadata and manual pages" installed_files_valid
 
 installed_game_starts() {
-  cmake -S . -B build-pkg/tests -DKESTAL_TEST_AREAS="support;e2e;package" -DKESTAL_BENCH=OFF \
-    >/dev/null
+  # shellcheck source=scripts/release-flags.sh
+  . scripts/release-flags.sh
+  cmake -S . -B build-pkg/tests "${RELEASE_OPTIONS[@]}" -DKESTAL_TEST_AREAS="support;e2e;package" \
+    -DKESTAL_BENCH=OFF >/dev/null
   cmake --build build-pkg/tests -j"$(nproc)" --target kestal-package-tests
   ctest --test-dir build-pkg/tests -L package --output-on-failure
 }
