@@ -16,6 +16,7 @@
 #include "tools/replay/replay_options.h"
 #include "tools/replay/replay_session.h"
 #if !defined(__EMSCRIPTEN__)
+#include "tools/replay/video_replay.h"
 #include "tools/replay/window_replay.h"
 #endif
 
@@ -49,6 +50,7 @@ KeyScript loadKeyScript(const std::string& path) {
 ReplayResult runChosenReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
 #if !defined(__EMSCRIPTEN__)
   if (options.window) return runReplayInWindow(options, events);
+  if (!options.videoPath.empty()) return runReplayToVideo(options, events);
 #endif
   return runReplay(options, events);
 }
@@ -61,6 +63,10 @@ int main(int argc, char** argv) {
     const ParsedOptions parsed =
         parseReplayOptions(std::span<const char* const>(argv + 1, argumentCount));
     if (!parsed.error.empty()) return fail(EXIT_BAD_ARGUMENTS, parsed.error);
+    if (parsed.options.help) {
+      std::fputs(USAGE, stdout);
+      return EXIT_FINISHED;
+    }
     const KeyScript script = loadKeyScript(parsed.options.keysPath);
     if (!script.error.empty()) return fail(EXIT_BAD_ARGUMENTS, script.error);
     const ReplayResult result = runChosenReplay(parsed.options, script.events);

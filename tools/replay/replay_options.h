@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,7 +22,14 @@ struct ReplayOptions {
   std::vector<std::uint64_t> pngAt;  // ascending, no repeats
   std::string outDir;
   bool window = false;  // shown in a window at the display's pace (desktop build only)
+  std::string videoPath;  // .mp4 or .webm (desktop build only)
+  std::uint64_t videoFrom = 1;
+  std::uint64_t videoTo = std::numeric_limits<std::uint64_t>::max();
+  bool help = false;  // print the usage and run nothing
 };
+
+// What --help prints.
+extern const char* const USAGE;
 
 struct ParsedOptions {
   ReplayOptions options;

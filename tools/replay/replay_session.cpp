@@ -29,8 +29,9 @@ namespace {
 
 class ReplayRun {
  public:
-  ReplayRun(const ReplayOptions& options, const std::vector<KeyEvent>& events)
-      : options_(options), keys_(events, pushKey) {}
+  ReplayRun(const ReplayOptions& options, const std::vector<KeyEvent>& events,
+            video::VideoRecording* video)
+      : options_(options), keys_(events, pushKey), video_(video) {}
 
   std::string openOutputs();
   // Runs the game on `shown`; returns what went wrong while it ran ("" if nothing) and sets
@@ -45,11 +46,13 @@ class ReplayRun {
 
   void record(std::uint64_t retrace);
   void takePictureIfAsked(std::uint64_t retrace);
+  void film(std::uint64_t retrace);
   // Leaves the game the way exitProgram does; the display's run() returns the code.
   [[noreturn]] static void endRun(int code) { throw ProgramExit{code}; }
 
   const ReplayOptions& options_;
   KeyPlayback keys_;
+  video::VideoRecording* video_;
   std::size_t nextPicture_ = 0;
 
   std::unique_ptr<GameState> game_ = std::make_unique<GameState>();
@@ -99,7 +102,9 @@ std::string ReplayRun::run(DisplayBackend& shown, GameSound& sound, int& code) {
 std::string ReplayRun::finish() {
   std::string traceProblem = trace_.finish();
   std::string stateProblem = state_.finish();
-  return traceProblem.empty() ? stateProblem : traceProblem;
+  std::string videoProblem = video_ != nullptr ? video_->finish() : std::string();
+  if (!traceProblem.empty()) return traceProblem;
+  return stateProblem.empty() ? videoProblem : stateProblem;
 }
 
 void ReplayRun::onOpen() {
@@ -111,6 +116,7 @@ void ReplayRun::onOpen() {
 void ReplayRun::onRetrace(std::uint64_t retrace) {
   record(retrace);
   takePictureIfAsked(retrace);
+  film(retrace);
   if (retrace >= options_.frames) endRun(0);
   keys_.deliverUpTo(retrace);
 }
@@ -142,6 +148,14 @@ void ReplayRun::takePictureIfAsked(std::uint64_t retrace) {
   if (!runError_.empty()) endRun(EXIT_WRITE_FAILED);
 }
 
+// The frame goes to the encoder as it is drawn; the run need not outlast the video.
+void ReplayRun::film(std::uint64_t retrace) {
+  if (video_ == nullptr) return;
+  runError_ = video_->atRetrace(retrace, visiblePagePixels(), displayPalette());
+  if (!runError_.empty()) endRun(EXIT_WRITE_FAILED);
+  if (video_->isLast(retrace)) endRun(0);
+}
+
 }  // namespace
 
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
@@ -151,8 +165,8 @@ ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>
 }
 
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events,
-                       DisplayBackend& shown, GameSound& sound) {
-  ReplayRun replay(options, events);
+                       DisplayBackend& shown, GameSound& sound, video::VideoRecording* video) {
+  ReplayRun replay(options, events, video);
   if (std::string problem = replay.openOutputs(); !problem.empty()) {
     return {EXIT_BAD_ARGUMENTS, problem};
   }

@@ -10,6 +10,7 @@
 #include "replay/key_script.h"
 #include "screen/display_backend.h"
 #include "tools/replay/replay_options.h"
+#include "video/video_recording.h"
 
 namespace kestal::replay {
 
@@ -29,9 +30,11 @@ struct ReplayResult {
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events);
 
 // The same run shown on `shown` (not installed as the screen's back end: the run installs
-// it behind the script) and heard through `sound`. A back end that cannot show the game ends
-// the run with its own status, having said why.
+// it behind the script), heard through `sound` and, with `video`, filmed until its range
+// ends. A back end that cannot show the game ends the run with its own status, having said
+// why.
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events,
-                       DisplayBackend& shown, GameSound& sound);
+                       DisplayBackend& shown, GameSound& sound,
+                       video::VideoRecording* video = nullptr);
 
 }  // namespace kestal::replay
