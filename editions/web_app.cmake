@@ -31,7 +31,7 @@ add_custom_command(
           -P ${KESTAL_WEB_PAGE_DIR}/service_worker.cmake
   DEPENDS ${site_icons} ${KESTAL_SITE_DIR}/kestal.webmanifest ${KESTAL_WEB_SITE_FILES}
           ${KESTAL_WEB_PAGE_DIR}/service-worker.js.in ${KESTAL_WEB_PAGE_DIR}/service_worker.cmake
-          kestal kestal-silent kestal_site_sounds
+          kestal kestal-silent kestal-video kestal_site_sounds ${muxer_bundle}
   COMMENT "Writing the service worker"
   VERBATIM)
 add_custom_target(kestal_web_app ALL DEPENDS ${service_worker})

@@ -77,6 +77,37 @@ kestal_web_page(kestal index.html "With sound: switch it on in your browser if i
 
 kestal_web_page_files()
 
+# "Save video": the page's worker (video-worker.js) runs kestal-video, the replay tool's
+# headless run with its frames and sound handed to the browser's encoders, as an ES module.
+add_executable(kestal-video ${PROJECT_SOURCE_DIR}/platform/web/video/video_maker.cpp)
+set_target_properties(kestal-video PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KESTAL_SITE_DIR})
+target_link_libraries(kestal-video PRIVATE kestal_replay_session kestal_asyncify)
+target_link_options(kestal-video PRIVATE -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker
+                    -sEXPORT_NAME=createVideoMaker -sFORCE_FILESYSTEM=1
+                    "-sEXPORTED_FUNCTIONS=['_kestal_video_make']"
+                    "-sEXPORTED_RUNTIME_METHODS=['ccall','FS']")
+
+# Its muxer, mediabunny, comes from npm at the version the lock file pins, and only the parts
+# the worker imports are bundled (by esbuild, pinned alike) into the site's vendor/, served
+# from the site itself.
+find_program(KESTAL_NPM_EXECUTABLE npm REQUIRED)
+set(muxer_source ${PROJECT_SOURCE_DIR}/platform/web/video)
+set(muxer_work ${CMAKE_CURRENT_BINARY_DIR}/muxer)
+set(muxer_bundle ${KESTAL_SITE_DIR}/vendor/mediabunny.js)
+file(MAKE_DIRECTORY ${muxer_work})
+add_custom_command(
+  OUTPUT ${muxer_bundle}
+  COMMAND ${CMAKE_COMMAND} -E copy ${muxer_source}/package.json ${muxer_source}/package-lock.json
+          ${muxer_source}/muxer.js ${muxer_work}
+  COMMAND ${KESTAL_NPM_EXECUTABLE} ci --prefer-offline --no-audit --no-fund --loglevel=error
+  COMMAND node_modules/.bin/esbuild muxer.js --bundle --minify
+          --format=esm --legal-comments=inline --log-level=warning --outfile=${muxer_bundle}
+  DEPENDS ${muxer_source}/package.json ${muxer_source}/package-lock.json ${muxer_source}/muxer.js
+  WORKING_DIRECTORY ${muxer_work}
+  COMMENT "Bundling the video muxer from npm (mediabunny)"
+  VERBATIM)
+add_custom_target(kestal_video_muxer ALL DEPENDS ${muxer_bundle})
+
 # The effects are served beside the page, in sound/.
 set(site_sounds "")
 foreach(name Warp Shield Laser Hit Explosion)

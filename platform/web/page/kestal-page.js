@@ -12,6 +12,7 @@ import {layOut} from './page-layout.js';
 import {keepForOffline} from './page-offline.js';
 import {loadProgram, runMain} from './page-program.js';
 import * as replays from './page-replay.js';
+import {offerVideo, setUpVideo, videoMade} from './page-video.js';
 
 const WIDTH = 640;
 const HEIGHT = 400;
@@ -27,6 +28,8 @@ const tracing = new URLSearchParams(location.search).has('trace');
 // While a replay plays: whether the visitor paused it, and retraces per animation frame.
 const watching = {paused: false, speed: 1};
 
+// The recording being watched, which "Save video" films.
+let watchedScript = null;
 let context = null;
 let image = null;  // ImageData over the program's RGBA picture, rebuilt if memory moves
 let screenOpened = false;
@@ -129,6 +132,8 @@ function prepareWatching(script) {
     return;
   }
   body.dataset.mode = 'watch';
+  watchedScript = script;
+  offerVideo(true);
   element('watch-replay').hidden = true;
   element('play-instead').hidden = false;
   say('A replay: press Enter or Space, click or tap to watch it. While it plays, Space ' +
@@ -167,6 +172,7 @@ function ended(code) {
   element('again').hidden = false;
   element('save-replay').hidden = !screenOpened;
   element('share-replay').hidden = !screenOpened || typeof CompressionStream === 'undefined';
+  offerVideo(screenOpened);
   if (screenOpened) offerHall(element, replayText);
 }
 
@@ -192,6 +198,19 @@ function pauseProgramAudio(paused) {
 }
 
 const replayText = () => replays.replayText(edition, body.dataset.version);
+
+// What "Save video" films: the replay being watched, or the game just played, up to the
+// retrace where its recording ends (for a script that does not say, its last key's).
+function videoRecording() {
+  if (watchedScript !== null) {
+    const frames = replays.replayHeader(watchedScript).frames;
+    const lastKey = /(?:^|\n)[ \t]*(\d+)[ \t]+\S[^\n]*\s*$/.exec(watchedScript);
+    return {script: watchedScript, edition, lastRetrace: frames,
+            expectedFrames: frames >= 0 ? frames : Number(lastKey ? lastKey[1] : 1)};
+  }
+  const frames = window.Module._kestal_web_retraces();
+  return {script: replayText(), edition, lastRetrace: frames, expectedFrames: frames};
+}
 
 function shareReplay() {
   const shown = element('share-link');
@@ -252,6 +271,7 @@ function boot() {
   say('Loading…');
   setUpCard();
   setUpReplays();
+  setUpVideo(videoRecording, say);
   setUpKeys({state, start, toggleFullScreen, sawKey: () => showTouchControls(false),
              keyDown: event => mode() === 'watch' && (replays.watchKey(event, watching) || true)});
   askBeforeLeaving(() => state() === 'running' && mode() === 'play' &&
@@ -318,6 +338,7 @@ window.kestalPage = {
 
   replayText,
   traceText: replays.traceText,
+  lastVideo: videoMade,
 
   close() {
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});

@@ -173,7 +173,7 @@ export async function scriptFromAddress() {
 
 // --- Files ------------------------------------------------------------------------------
 
-function fileStamp(date) {
+export function fileStamp(date) {
   const two = n => String(n).padStart(2, '0');
   return `${date.getFullYear()}-${two(date.getMonth() + 1)}-${two(date.getDate())}-` +
          `${two(date.getHours())}${two(date.getMinutes())}${two(date.getSeconds())}`;
