@@ -14,6 +14,7 @@ const {test} = require('node:test');
 const zlib = require('node:zlib');
 const h = require('./harness');
 const live = require('./live_play');
+const {checkVideo, LASER_SCRIPT} = require('../replay/video_checks');
 
 h.skipUnlessReady();
 
@@ -88,6 +89,73 @@ function noteMessages() {
     [said, window.saidAt] = [message.textContent, performance.now()];
   }).observe(document, {subtree: true, childList: true, characterData: true});
 }
+
+// Notes how late each key-down reaches the page's handlers, as window.keyLags (ms).
+function noteKeyLags() {
+  window.keyLags = [];
+  addEventListener('keydown', event => keyLags.push(performance.now() - event.timeStamp));
+}
+
+const videoState = page => page.evaluate(() => document.body.dataset.video);
+
+test('a replay saved as a video: what kestal-replay makes; Cancel; the page stays responsive', async () => {
+  const page = await h.openPage(shared.browser, shared.server.url + 'index.html',
+                                {init: [noteKeyLags]});
+  await h.waitForState(page, 'ready');
+  await page.evaluate(choose, [LASER_SCRIPT, 1, '']);
+  await h.waitFor(page, () => ['ready', 'unsupported'].includes(document.body.dataset.video),
+                  {what: 'the browser asked about its encoders'});
+  if (await videoState(page) === 'unsupported') {
+    const said = await page.evaluate(() => document.getElementById('save-video').textContent);
+    console.log(`# ${shared.browser.title} makes no video: "${said}"`);
+    assert.match(said, /^No video: this browser /);
+    return;
+  }
+  const progress = () => page.evaluate(() => document.getElementById('video-bar').value);
+
+  // Cancel, once the worker is under way: nothing moves after it.
+  await h.clickOn(page, '#save-video');
+  await h.waitFor(page, () => document.getElementById('video-bar').value > 0,
+                  {timeout: 60000, what: 'progress'});
+  await h.clickOn(page, '#video-cancel');
+  const stoppedAt = await progress();
+  await h.pause(500);
+  assert.strictEqual(await videoState(page), 'cancelled');
+  assert.strictEqual(await progress(), stoppedAt);
+  if (typeof page.native.workers === 'function') assert.deepStrictEqual(page.native.workers(), []);
+
+  // The whole video, keys pressed meanwhile.
+  const started = Date.now();
+  await h.clickOn(page, '#save-video');
+  while (await videoState(page) === 'making') {
+    await page.press('Shift');
+    await h.pause(200);
+  }
+  const seconds = (Date.now() - started) / 1000;
+  const lags = await page.evaluate(() => keyLags);
+  console.log(`# 120 frames made in ${seconds.toFixed(1)} s; keys handled after at most ` +
+              `${Math.max(...lags).toFixed(1)} ms (${lags.length} keys)`);
+  assert.strictEqual(await videoState(page), 'saved', await page.evaluate(() => document.body.innerText));
+  assert.ok(lags.length > 0 && Math.max(...lags) < 100, `key lags ${lags.join(', ')} ms`);
+  const file = path.join(os.tmpdir(), `kestal-video-${process.pid}.mp4`);
+  const bytes = await page.evaluate(async () => {
+    const data = new Uint8Array(await kestalPage.lastVideo().arrayBuffer());
+    let binary = '';
+    for (let at = 0; at < data.length; at += 0x8000) {
+      binary += String.fromCharCode.apply(null, data.subarray(at, at + 0x8000));
+    }
+    return btoa(binary);
+  });
+  fs.writeFileSync(file, Buffer.from(bytes, 'base64'));
+  try {
+    checkVideo(file, {replay: process.env.KESTAL_REPLAY, script: LASER_SCRIPT, edition: 'sound',
+                      first: 1, last: 120, codecs: {video: 'h264', sound: ['opus', 'aac']}});
+  } finally {
+    fs.rmSync(file, {force: true});
+  }
+  assert.deepStrictEqual(await page.errors(), []);
+  await page.close();
+});
 
 // The replay tool's refusal of `text`, which the page's must repeat: "is N bytes, ... have".
 function toolRefusal(text) {

@@ -1,7 +1,8 @@
 // "Save video": the recording made into an MP4 file by a worker (video-worker.js), with a
 // progress bar, the time left and Cancel; the page and the game go on meanwhile. Where this
 // browser cannot encode, the button says why instead. Tests and embedding pages read
-// document.body.dataset.video (unsupported, making, saved, cancelled, failed) and
+// document.body.dataset.video (ready or unsupported once the browser was asked, then making,
+// saved, cancelled or failed) and
 // kestalPage.lastVideo() (the last file made, as a Blob).
 import {chooseEncoders} from './video-settings.js';
 import {fileStamp} from './page-replay.js';
@@ -101,7 +102,10 @@ export function setUpVideo(recording, say) {
   document.createElement('video').canPlayType('video/mp4');
   (workers ? chooseEncoders(edition !== 'silent') : Promise.resolve({problem: 'it has no workers'}))
       .then(encoders => {
-        if (!encoders.problem) return;
+        if (!encoders.problem) {
+          setVideoState('ready');
+          return;
+        }
         button.disabled = true;
         button.textContent = `No video: this browser ${encoders.problem.replace(/^it /, '')}`;
         button.title = `This browser cannot make videos: ${encoders.problem}.`;
