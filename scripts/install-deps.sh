@@ -13,6 +13,8 @@ PACKAGES=(
   libopenal-dev libalut-dev  # the sound edition
   libpng-dev                 # screenshots from the replay tool
   libfmt-dev                 # shortest number text in the replay tool's state lines
+  libavcodec-dev libavformat-dev libavutil-dev  # the replay tool's videos (FFmpeg)
+  ffmpeg                     # ffprobe and ffmpeg: checks of the videos made
   console-data               # the 8x16 VGA font the build turns into a table
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox  # display tests

@@ -1,0 +1,104 @@
+// Videos of recordings, timed (no pass or fail: numbers for the record): frames encoded a
+// second by kestal-replay --video (MP4 and WebM) and by the page's "Save video" in a browser,
+// and the time each takes for the whole-game script, against its length at 60 frames a
+// second. Medians of --runs runs (default 3; the browser's whole game is made once).
+//   [KESTAL_BROWSER=chromium|firefox|webkit] node tests/web/measure_video.js WEB_BUILD
+//       NATIVE_BUILD [--runs N] [--retraces N]
+// --retraces N films only the script's first N retraces.
+'use strict';
+
+const {execFileSync} = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const h = require('./harness');
+
+const option = (name, fallback) => {
+  const at = process.argv.indexOf(name);
+  return at < 0 ? fallback : Number(process.argv[at + 1]);
+};
+const [webBuild, nativeBuild] = process.argv.slice(2).filter((a, i, all) =>
+    !a.startsWith('--') && !(all[i - 1] || '').startsWith('--')).map(p => path.resolve(p));
+const runs = option('--runs', 3);
+const median = values => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+const wholeGame = fs.readFileSync(path.join(__dirname, '../regression/whole_game.keys'), 'utf8');
+const events = wholeGame.split('\n').filter(line => /^\d+ /.test(line));
+const lastKey = Number(events[events.length - 1].split(' ')[0]);
+const retraces = option('--retraces', lastKey);
+const script = '# KESTAL 2 replay\n# edition: sound\n' + `# frames: ${retraces}\n` +
+               events.filter(line => Number(line.split(' ')[0]) <= retraces).join('\n') + '\n';
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'kestal-video-bench-'));
+const keys = path.join(work, 'game.keys');
+fs.writeFileSync(keys, script);
+
+function frameCount(file) {
+  return Number(execFileSync('ffprobe', ['-v', 'error', '-count_packets', '-select_streams', 'v',
+                                         '-show_entries', 'stream=nb_read_packets', '-of', 'csv=p=0',
+                                         file], {encoding: 'utf8'}));
+}
+
+function report(what, seconds, frames, bytes) {
+  const length = frames / 60;
+  console.log(`${what}: ${frames} frames (${length.toFixed(1)} s of video) in ` +
+              `${seconds.toFixed(1)} s: ${(frames / seconds).toFixed(0)} frames a second, ` +
+              `${(length / seconds).toFixed(2)} x real time, ${(bytes / 1e6).toFixed(1)} MB`);
+}
+
+function native(extension) {
+  const file = path.join(work, 'native.' + extension);
+  const times = [];
+  for (let i = 0; i < runs; ++i) {
+    const started = process.hrtime.bigint();
+    execFileSync(path.join(nativeBuild, 'tools/replay/kestal-replay'),
+                 ['--keys', keys, '--video', file, '--to', String(retraces)]);
+    times.push(Number(process.hrtime.bigint() - started) / 1e9);
+  }
+  report(`kestal-replay --video .${extension} (median of ${runs})`, median(times), frameCount(file),
+         fs.statSync(file).size);
+}
+
+async function browser() {
+  const shown = await h.launchBrowser();
+  const site = h.installSite(webBuild);
+  const server = await h.serve(site, shown);
+  try {
+    const page = await h.openPage(shown, server.url + 'index.html');
+    await h.waitForState(page, 'ready');
+    const link = await page.evaluate(s => import('./page-replay.js').then(r => r.shareLink(s)),
+                                     script);
+    const times = [];
+    let made = null;
+    for (let i = 0; i < (retraces === lastKey ? 1 : runs); ++i) {
+      const watching = await h.openPage(shown, link);
+      await h.waitFor(watching, () => document.body.dataset.video === 'ready');
+      const started = Date.now();
+      await h.clickOn(watching, '#save-video');
+      await h.waitFor(watching, () => !['ready', 'making'].includes(document.body.dataset.video),
+                      {timeout: 3600000});
+      times.push((Date.now() - started) / 1000);
+      made = await watching.evaluate(() => [document.body.dataset.video,
+                                            document.getElementById('message').textContent,
+                                            kestalPage.lastVideo() && kestalPage.lastVideo().size]);
+      await watching.close();
+    }
+    const frames = Number((/(\d+) frames/.exec(made[1]) || [0, 0])[1]);
+    if (made[0] !== 'saved') throw new Error(made[1]);
+    report(`${shown.title} "Save video" (median of ${times.length})`, median(times), frames, made[2]);
+  } finally {
+    await shown.close();
+    await server.close();
+    fs.rmSync(site, {recursive: true, force: true});
+  }
+}
+
+(async () => {
+  console.log(`the whole-game script's first ${retraces} retraces; load ${os.loadavg()[0].toFixed(1)} ` +
+              `on ${os.cpus().length} cores`);
+  native('mp4');
+  native('webm');
+  await browser();
+})().catch(error => {
+  console.error(error);
+  process.exitCode = 1;
+}).finally(() => fs.rmSync(work, {recursive: true, force: true}));
