@@ -71,7 +71,8 @@ async function browser() {
     let made = null;
     for (let i = 0; i < (retraces === lastKey ? 1 : runs); ++i) {
       const watching = await h.openPage(shown, link);
-      await h.waitFor(watching, () => document.body.dataset.video === 'ready');
+      await h.waitFor(watching, () => document.body.dataset.video === 'ready' &&
+                                      !document.getElementById('save-video').hidden);
       const started = Date.now();
       await h.clickOn(watching, '#save-video');
       await h.waitFor(watching, () => !['ready', 'making'].includes(document.body.dataset.video),

@@ -103,8 +103,9 @@ test('a replay saved as a video: what kestal-replay makes; Cancel; the page stay
                                 {init: [noteKeyLags]});
   await h.waitForState(page, 'ready');
   await page.evaluate(choose, [LASER_SCRIPT, 1, '']);
-  await h.waitFor(page, () => ['ready', 'unsupported'].includes(document.body.dataset.video),
-                  {what: 'the browser asked about its encoders'});
+  await h.waitFor(page, () => !document.getElementById('save-video').hidden &&
+                              ['ready', 'unsupported'].includes(document.body.dataset.video),
+                  {what: '"Save video" offered, once the browser was asked about its encoders'});
   if (await videoState(page) === 'unsupported') {
     const said = await page.evaluate(() => document.getElementById('save-video').textContent);
     console.log(`# ${shared.browser.title} makes no video: "${said}"`);
