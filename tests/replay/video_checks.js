@@ -114,6 +114,6 @@ function checkVideo(file, {replay, script, edition, first, last, codecs}) {
 }
 
 // A short game that fires the laser, and the retraces to film of it.
-const LASER_SCRIPT = '# KESTAL 2 replay\n# edition: sound\n# frames: 120\n1 1\n2 Enter\n60 Space\n';
+const LASER_SCRIPT = '# KESTAL 2 replay\n# edition: sound\n# frames: 70\n1 1\n2 Enter\n40 Space\n';
 
 module.exports = {checkVideo, LASER_SCRIPT};

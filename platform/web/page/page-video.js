@@ -52,8 +52,10 @@ function makeVideo(recording, say) {
   left.textContent = 'starting…';
   showProgress(true);
   setVideoState('making');
-  worker = new Worker('video-worker.js', {type: 'module'});
-  worker.onmessage = ({data}) => {
+  const making = new Worker('video-worker.js', {type: 'module'});
+  worker = making;
+  making.onmessage = ({data}) => {
+    if (worker !== making) return;  // said before it was cancelled
     if (data.type === 'progress') {
       const done = Math.min(1, data.frames / total);
       bar.value = done;
@@ -74,14 +76,15 @@ function makeVideo(recording, say) {
       setVideoState('failed');
     }
   };
-  worker.onerror = event => {
+  making.onerror = event => {
     event.preventDefault();
+    if (worker !== making) return;
     stopWorker();
     showProgress(false);
     say(`The video could not be made: ${event.message || 'its worker did not start'}.`);
     setVideoState('failed');
   };
-  worker.postMessage({script, edition, lastRetrace});
+  making.postMessage({script, edition, lastRetrace});
 }
 
 // Sets the button up once; `recording()` gives what to film when it is pressed.
