@@ -3,8 +3,8 @@
 // and the time each takes for the whole-game script, against its length at 60 frames a
 // second. Medians of --runs runs (default 3; the browser's whole game is made once).
 //   [KESTAL_BROWSER=chromium|firefox|webkit] node tests/web/measure_video.js WEB_BUILD
-//       NATIVE_BUILD [--runs N] [--retraces N]
-// --retraces N films only the script's first N retraces.
+//       NATIVE_BUILD [--runs N] [--retraces N] [--no-webm]
+// --retraces N films only the script's first N retraces; --no-webm leaves VP9 out (slow).
 'use strict';
 
 const {execFileSync} = require('node:child_process');
@@ -45,17 +45,26 @@ function report(what, seconds, frames, bytes) {
               `${(length / seconds).toFixed(2)} x real time, ${(bytes / 1e6).toFixed(1)} MB`);
 }
 
+// Wall and processor time (GNU time): on a machine others share, the processor seconds a
+// video second costs say more than the wall clock, which their load stretches.
 function native(extension) {
   const file = path.join(work, 'native.' + extension);
+  const measured = path.join(work, 'time');
   const times = [];
+  const processor = [];
   for (let i = 0; i < runs; ++i) {
-    const started = process.hrtime.bigint();
-    execFileSync(path.join(nativeBuild, 'tools/replay/kestal-replay'),
-                 ['--keys', keys, '--video', file, '--to', String(retraces)]);
-    times.push(Number(process.hrtime.bigint() - started) / 1e9);
+    execFileSync('/usr/bin/time', ['-f', '%e %U %S', '-o', measured,
+                                   path.join(nativeBuild, 'tools/replay/kestal-replay'), '--keys',
+                                   keys, '--video', file, '--to', String(retraces)]);
+    const [wall, user, system] = fs.readFileSync(measured, 'utf8').trim().split(' ').map(Number);
+    times.push(wall);
+    processor.push(user + system);
   }
-  report(`kestal-replay --video .${extension} (median of ${runs})`, median(times), frameCount(file),
+  const frames = frameCount(file);
+  report(`kestal-replay --video .${extension} (median of ${runs})`, median(times), frames,
          fs.statSync(file).size);
+  console.log(`  ${(1000 * median(processor) / frames).toFixed(2)} ms of processor time a frame ` +
+              `(${(100 * median(processor) / frames * 60).toFixed(0)} % of one core at 60 frames a second)`);
 }
 
 async function browser() {
@@ -97,7 +106,7 @@ async function browser() {
   console.log(`the whole-game script's first ${retraces} retraces; load ${os.loadavg()[0].toFixed(1)} ` +
               `on ${os.cpus().length} cores`);
   native('mp4');
-  native('webm');
+  if (!process.argv.includes('--no-webm')) native('webm');
   await browser();
 })().catch(error => {
   console.error(error);
