@@ -20,14 +20,16 @@ after(() => fs.rmSync(dir, {recursive: true, force: true}));
 const film = (...args) => spawnSync(replay, ['--keys', keys, ...args], {encoding: 'utf8'});
 
 test('the sound edition as MP4 and the silent one as WebM, each a part of the game', () => {
-  for (const [edition, name, codecs] of [
-    ['sound', 'laser.mp4', {video: 'h264', sound: ['aac']}],
-    ['silent', 'laser.webm', {video: 'vp9'}],
+  // (VP9 is slow to encode: a shorter part.)
+  for (const [edition, name, first, last, codecs] of [
+    ['sound', 'laser.mp4', 21, 70, {video: 'h264', sound: ['aac']}],
+    ['silent', 'laser.webm', 21, 40, {video: 'vp9'}],
   ]) {
     const file = path.join(dir, name);
-    const made = film('--edition', edition, '--video', file, '--from', '21', '--to', '70');
+    const made = film('--edition', edition, '--video', file, '--from', String(first), '--to',
+                      String(last));
     assert.strictEqual(made.status, 0, made.stderr);
-    checkVideo(file, {replay, script: LASER_SCRIPT, edition, first: 21, last: 70, codecs});
+    checkVideo(file, {replay, script: LASER_SCRIPT, edition, first, last, codecs});
   }
 });
 
