@@ -10,8 +10,11 @@
 # (scripts/test.sh --unit; the browser tests ran on the same sources before). Installs and removes system packages (and puts a site into
 # nginx for a while): run it as root or with sudo at hand, on a machine where the kestal
 # packages may come and go and ports 80 and 8081 are free.
+# shellcheck disable=SC2317 # functions run through stage, after the whole file is read
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+# Read whole before it runs: a run may last longer than the file stays unchanged.
+{
 # shellcheck source=scripts/stages.sh
 . scripts/stages.sh
 SUDO=""
@@ -140,3 +143,5 @@ source_tarball() {
 }
 stage "source tarball: its files, build and unit tests" source_tarball
 echo "package checks passed"
+exit
+}
