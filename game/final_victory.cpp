@@ -43,7 +43,7 @@ void finalVictoryPass(GameState& s) {
   printText("Ultimate Victory!", 1);
   s.burstCentreX = std::floor(randomUnit() * 639);
   s.burstCentreY = std::floor(randomUnit() * 399);
-  drawFirework(s);
+  if (picturesKept()) drawFirework(s);
   setTextColour(floorToInt(randomUnit() * 255));
   printText("$$$", 1);
   waitRetrace();

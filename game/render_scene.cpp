@@ -1,9 +1,13 @@
 // The play field: border, mines, bursts, stars and the ship. Moving things are erased by
 // drawing them again in colour 0 where they were; nothing clears the page during play.
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "game/phases.h"
 #include "screen/numbers.h"
+#include "screen/pixel_plotter.h"
 #include "screen/random.h"
 #include "screen/screen.h"
 
@@ -86,10 +90,12 @@ void drawPlayfieldBorder() {
 }
 
 void redrawMine(GameState& s, int m) {
-  for (int radius = 8; radius >= 1; --radius) {
-    drawCircle(s.minePrevX[m], s.minePrevY[m], radius, 0);
+  if (picturesKept()) {
+    for (int radius = 8; radius >= 1; --radius) {
+      drawCircle(s.minePrevX[m], s.minePrevY[m], radius, 0);
+    }
+    drawMineRings(s.mineX[m], s.mineY[m], s.mineHealth[m]);
   }
-  drawMineRings(s.mineX[m], s.mineY[m], s.mineHealth[m]);
   s.minePrevX[m] = s.mineX[m];
   s.minePrevY[m] = s.mineY[m];
 }
@@ -125,15 +131,45 @@ void animateDebris(GameState& s) {
   }
 }
 
-// Stars scroll left through a 1000-pixel band of which 60..578 shows.
+// Stars scroll left through a 1000-pixel band of which 60..578 shows. Without pictures only
+// the scrolling is left.
 void drawStarField(GameState& s) {
+  if (!picturesKept()) {
+    for (int i = 1; i <= STAR_COUNT; ++i) {
+      s.starX[i] -= s.starSpeed[i];
+      if (s.starX[i] < 0) s.starX[i] += 1000;
+    }
+    return;
+  }
+  // Whether a star is in view is a coin toss, which a branch per star would mispredict half
+  // the time. So the stars are scrolled first, noting without a branch which ones have a point
+  // to plot, and then those alone are plotted, in the same order: each star's points depend
+  // on nothing but its own values, so the page comes out the same.
+  constexpr int WORD_BITS = 64;
+  std::array<std::uint64_t, STAR_COUNT / WORD_BITS + 1> inView{};
+  std::uint64_t word = 0;
   for (int i = 1; i <= STAR_COUNT; ++i) {
     s.starX[i] -= s.starSpeed[i];
     if (s.starX[i] < 0) s.starX[i] += 1000;
-    const double oldX = s.starX[i] + s.starSpeed[i];
-    if (60 < oldX && oldX < 578) plotPoint(oldX, s.starY[i], 0);
-    if (60 < s.starX[i] && s.starX[i] < 578) {
-      plotPoint(s.starX[i], s.starY[i], nint(10 * s.starSpeed[i]));
+    const double x = s.starX[i];
+    const double oldX = x + s.starSpeed[i];
+    const bool shown = ((60 < oldX) & (oldX < 578)) | ((60 < x) & (x < 578));
+    word |= std::uint64_t{shown} << (i % WORD_BITS);
+    if (i % WORD_BITS == WORD_BITS - 1 || i == STAR_COUNT) {
+      inView[static_cast<std::size_t>(i / WORD_BITS)] = word;
+      word = 0;
+    }
+  }
+  PixelPlotter plotter;
+  for (std::size_t w = 0; w < inView.size(); ++w) {
+    for (std::uint64_t bits = inView[w]; bits != 0; bits &= bits - 1) {
+      const int i = static_cast<int>(w) * WORD_BITS + std::countr_zero(bits);
+      const double speed = s.starSpeed[i];
+      const double x = s.starX[i];
+      const double oldX = x + speed;
+      const int row = pixelRow(s.starY[i]);
+      if (60 < oldX && oldX < 578) plotter.plot(pixelColumn(oldX), row, 0);
+      if (60 < x && x < 578) plotter.plot(pixelColumn(x), row, nint(10 * speed));
     }
   }
 }

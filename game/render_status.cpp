@@ -57,6 +57,7 @@ void drawGameOverMessage(GameState& s) {
 
 // A flame of crossing lines rising 6 pixels per unit of heat; brighter as it rises.
 void drawHeatGauge(const GameState& s, double factor) {
+  if (!picturesKept()) return;
   const double h = s.engineHeat;
   drawLine(0, 0, 34, 399 - 6 * h, 0, LineKind::FilledBox);
   for (int i = 1; i <= 34; ++i) {
@@ -70,10 +71,13 @@ void drawHeatGauge(const GameState& s, double factor) {
 }
 
 // Four sparks per unit of energy, spread wider with more energy; then the whole margin
-// slides down a pixel, fading where colours AND together, which leaves trails.
+// slides down a pixel, fading where colours AND together, which leaves trails. Without
+// pictures only the last spark is placed: its values are what the state keeps.
 void drawShieldGauge(GameState& s) {
   const double e = s.shieldEnergy;
+  const bool drawing = picturesKept();
   for (double i = 1; i <= e; i += 0.25) {
+    if (!drawing && i + 0.25 <= e) continue;  // the loop's own test for a next spark
     s.sparkX = std::cos(s.pulse * i * 0.025) * e * s.pulse * 0.00375 + 622;
     s.sparkY = std::sin(s.pulse * i * 0.025) * e * s.pulse * 0.0075 + s.hudOffset + 150;
     while (s.sparkX > 639) s.sparkX -= 1;

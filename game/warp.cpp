@@ -35,11 +35,16 @@ void showStep() {
   showWorkPage();
 }
 
+void drawRays(int k) {
+  for (int j = 1; j <= 100; ++j) {
+    drawLine(0, 0, 1.6 * j * std::cos(k) + 480, j * std::sin(k) + 300, nint(j + k));
+  }
+}
+
 void starburst(GameContext& g) {
+  const bool drawing = picturesKept();
   for (int k = 1; k <= 200; ++k) {
-    for (int j = 1; j <= 100; ++j) {
-      drawLine(0, 0, 1.6 * j * std::cos(k) + 480, j * std::sin(k) + 300, nint(j + k));
-    }
+    if (drawing) drawRays(k);
     if (k % 2 == 0) showStep();
     warpBusyWait(g);
   }

@@ -20,6 +20,7 @@ std::int64_t truncFloat(float v) {
 }  // namespace
 
 void drawCircle(double x, double y, double radius, int colour) {
+  if (!detail::drawing()) return;
   if (std::isnan(x) || std::isnan(y) || !(std::fabs(radius) <= MAX_RADIUS)) return;
   const std::uint8_t c = detail::wrapColour(colour);
   const std::int64_t cx = detail::toPixel(x);

@@ -27,6 +27,9 @@ class DisplayBackend {
   virtual void beep() = 0;
   // readKey found the queue empty (the game is polling without waiting).
   virtual void emptyPoll() {}
+  // Whether the screen keeps pictures, asked when it opens. A back end for runs that need
+  // only the game's state (verifying a recording) says no: drawing then changes no pixel.
+  virtual bool keepsPictures() const { return true; }
   // Leaves full screen and removes the window; the last call before the process ends.
   virtual void close() = 0;
 };

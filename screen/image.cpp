@@ -21,9 +21,19 @@ unsigned readWord(ConstImageBuffer buffer, std::size_t offset) {
   return buffer[offset] | (static_cast<unsigned>(buffer[offset + 1]) << 8);
 }
 
+// One loop per operation, so that the compiler combines many bytes an instruction.
+template <typename Combine>
+void combineRow(std::uint8_t* target, const std::uint8_t* source, std::size_t count,
+                Combine combine) {
+  for (std::size_t i = 0; i < count; ++i) target[i] = combine(target[i], source[i]);
+}
+
 }  // namespace
 
+// Without pictures there is nothing to capture, and the buffer is left as it is: the game
+// only ever hands it back to putImage.
 void captureImage(double x1, double y1, double x2, double y2, ImageBuffer buffer) {
+  if (!detail::drawing()) return;
   std::int64_t left = detail::toPixel(x1), top = detail::toPixel(y1);
   std::int64_t right = detail::toPixel(x2), bottom = detail::toPixel(y2);
   if (left > right) std::swap(left, right);
@@ -45,7 +55,7 @@ void captureImage(double x1, double y1, double x2, double y2, ImageBuffer buffer
 }
 
 void putImage(double x, double y, ConstImageBuffer buffer, PutMode mode) {
-  if (buffer.size() < HEADER_BYTES) return;
+  if (!detail::drawing() || buffer.size() < HEADER_BYTES) return;
   const unsigned widthWord = readWord(buffer, 0);
   if ((widthWord & 7) > BYTES_PER_PIXEL) return;
   const std::int64_t width = widthWord / 8;
@@ -62,11 +72,13 @@ void putImage(double x, double y, ConstImageBuffer buffer, PutMode mode) {
 
   detail::PageWriter writer;
   for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-    const std::uint8_t* source = buffer.data() + HEADER_BYTES + row * width;
-    std::uint8_t* target = writer.row(static_cast<int>(top + row));
-    for (std::int64_t col = firstCol; col <= lastCol; ++col) {
-      std::uint8_t& pixel = target[left + col];
-      pixel = mode == PutMode::And ? pixel & source[col] : pixel ^ source[col];
+    const std::uint8_t* source = buffer.data() + HEADER_BYTES + row * width + firstCol;
+    std::uint8_t* target = writer.row(static_cast<int>(top + row)) + left + firstCol;
+    const auto count = static_cast<std::size_t>(lastCol - firstCol + 1);
+    if (mode == PutMode::And) {
+      combineRow(target, source, count, [](std::uint8_t t, std::uint8_t s) { return t & s; });
+    } else {
+      combineRow(target, source, count, [](std::uint8_t t, std::uint8_t s) { return t ^ s; });
     }
   }
   writer.markRows(static_cast<int>(top + firstRow), static_cast<int>(top + lastRow));

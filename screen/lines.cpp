@@ -18,41 +18,41 @@ int narrow(std::int64_t v) {
   return static_cast<int>(v);
 }
 
+// Bresenham's walk along the major axis, one step along the minor one whenever the error
+// term says so. Offsets into the page rather than per-pixel calls: a row step is a stride.
+void walk(std::uint8_t* page, std::ptrdiff_t at, int major, int minor, std::ptrdiff_t majorStep,
+          std::ptrdiff_t minorStep, std::uint8_t colour) {
+  int d = 2 * minor - major;
+  for (int i = 0; i <= major; ++i) {
+    page[at] = colour;
+    if (d >= 0) {
+      at += minorStep;
+      d -= 2 * major;
+    }
+    d += 2 * minor;
+    at += majorStep;
+  }
+}
+
+// Both end points included. A horizontal line is one row written at once; a vertical one has
+// no minor steps.
 void rasterise(const PixelLine& l, std::uint8_t colour, PageWriter& writer) {
-  int x = narrow(l.x1), y = narrow(l.y1);
+  const int x1 = narrow(l.x1), y1 = narrow(l.y1);
   const int x2 = narrow(l.x2), y2 = narrow(l.y2);
-  if (x == x2) {
-    for (int row = std::min(y, y2); row <= std::max(y, y2); ++row) writer.set(x, row, colour);
+  writer.markRows(std::min(y1, y2), std::max(y1, y2));
+  if (y1 == y2) {
+    std::memset(writer.row(y1) + std::min(x1, x2), colour,
+                static_cast<std::size_t>(std::abs(x2 - x1) + 1));
     return;
   }
-  if (y == y2) {
-    for (int col = std::min(x, x2); col <= std::max(x, x2); ++col) writer.set(col, y, colour);
-    return;
-  }
-  const int dx = std::abs(x2 - x), dy = std::abs(y2 - y);
-  const int sx = x2 > x ? 1 : -1, sy = y2 > y ? 1 : -1;
+  const int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+  const std::ptrdiff_t xStep = x2 > x1 ? 1 : -1;
+  const std::ptrdiff_t yStep = y2 > y1 ? SCREEN_WIDTH : -SCREEN_WIDTH;
+  const std::ptrdiff_t start = std::ptrdiff_t{y1} * SCREEN_WIDTH + x1;
   if (dx >= dy) {
-    int d = 2 * dy - dx;
-    for (int i = 0; i <= dx; ++i) {
-      writer.set(x, y, colour);
-      if (d >= 0) {
-        y += sy;
-        d -= 2 * dx;
-      }
-      d += 2 * dy;
-      x += sx;
-    }
+    walk(writer.row(0), start, dx, dy, xStep, yStep, colour);
   } else {
-    int d = 2 * dx - dy;
-    for (int i = 0; i <= dy; ++i) {
-      writer.set(x, y, colour);
-      if (d >= 0) {
-        x += sx;
-        d -= 2 * dy;
-      }
-      d += 2 * dx;
-      y += sy;
-    }
+    walk(writer.row(0), start, dy, dx, yStep, xStep, colour);
   }
 }
 
@@ -91,9 +91,12 @@ void drawBox(double x1, double y1, double x2, double y2, std::uint8_t colour, bo
   if (bottom < SCREEN_HEIGHT) fillSpan(writer, clipBottom, clipLeft, clipRight, colour);
   writer.markRows(clipTop, clipTop);
   writer.markRows(clipBottom, clipBottom);
+  if (left < 0 && right >= SCREEN_WIDTH) return;
+  writer.markRows(clipTop, clipBottom);
   for (int y = clipTop; y <= clipBottom; ++y) {
-    if (left >= 0) writer.set(clipLeft, y, colour);
-    if (right < SCREEN_WIDTH) writer.set(clipRight, y, colour);
+    std::uint8_t* row = writer.row(y);
+    if (left >= 0) row[clipLeft] = colour;
+    if (right < SCREEN_WIDTH) row[clipRight] = colour;
   }
 }
 
@@ -102,6 +105,7 @@ void drawBox(double x1, double y1, double x2, double y2, std::uint8_t colour, bo
 // The game draws only solid lines, so the style mask is not consulted.
 void drawLine(double x1, double y1, double x2, double y2, int colour, LineKind kind,
               int /*style*/) {
+  if (!detail::drawing()) return;
   const std::uint8_t c = detail::wrapColour(colour);
   switch (kind) {
     case LineKind::Line:

@@ -125,22 +125,13 @@ std::string formatNumber(double value) {
   return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
-int nint(double value) {
+namespace detail {
+
+int saturatedInt(double value) {
   if (std::isnan(value)) return 0;
-  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-  double whole = std::floor(value);
-  const double fraction = value - whole;  // exact for every double in this range
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
-  return static_cast<int>(whole);
+  return value > 0 ? INT_MAX : INT_MIN;
 }
 
-int floorToInt(double value) {
-  if (std::isnan(value)) return 0;
-  const double whole = std::floor(value);
-  if (whole >= static_cast<double>(INT_MAX)) return INT_MAX;
-  if (whole <= static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(whole);
-}
+}  // namespace detail
 
 }  // namespace kestal

@@ -1,24 +1,23 @@
 // Points at whole-pixel positions, for drawings whose coordinates repeat so often that
 // rounding each one once, ahead, pays: the final fireworks round 3 990 rows and 255 000
-// columns instead of 2.55 million of each.
+// columns instead of 2.55 million of each; a star's row serves both of its points.
 #pragma once
 
 #include <cstdint>
 
-#include "screen/coordinates.h"
 #include "screen/screen.h"
 
 namespace kestal {
 
 namespace detail {
 inline int pixelOrOff(double v, int size) {
-  const std::int64_t pixel = toPixel(v);
-  return pixel >= 0 && pixel < size ? static_cast<int>(pixel) : -1;
+  int pixel = -1;
+  return onScreenPixel(v, size, pixel) ? pixel : -1;
 }
 }  // namespace detail
 
 // The column (row) of the pixel plotPoint sets for x (y), or -1 when that is off the screen.
-// Inline: the fireworks ask 255 000 times a frame.
+// Inline: the fireworks ask 255 000 times a frame, the star field 8000.
 inline int pixelColumn(double x) {
   return detail::pixelOrOff(x, SCREEN_WIDTH);
 }
@@ -31,14 +30,15 @@ inline int pixelRow(double y) {
 // and visible pages must not change while a plotter lives.
 class PixelPlotter {
  public:
-  PixelPlotter() : hiddenPage_(hiddenWorkPage()) {}
+  PixelPlotter() : hiddenPage_(detail::directWorkPage) {}
 
   void plot(int column, int row, int colour) {
     if (static_cast<unsigned>(column) >= SCREEN_WIDTH ||
         static_cast<unsigned>(row) >= SCREEN_HEIGHT)
       return;
     if (hiddenPage_ == nullptr) [[unlikely]] {
-      // The work page is on display: plotPoint takes the screen lock and marks the row.
+      // The work page is on display (plotPoint takes the screen lock and marks the row), or
+      // the screen keeps no pictures.
       plotPoint(column, row, colour);
       return;
     }
@@ -47,9 +47,7 @@ class PixelPlotter {
 
  private:
   // The work page's pixels while it is hidden (only the game thread touches them then, so
-  // they need no lock), or nullptr while it is the visible page.
-  static std::uint8_t* hiddenWorkPage();
-
+  // they need no lock), or nullptr.
   std::uint8_t* hiddenPage_;
 };
 

@@ -10,6 +10,8 @@
 #include <span>
 #include <string_view>
 
+#include "screen/direct_pixels.h"
+
 namespace kestal {
 
 inline constexpr int SCREEN_WIDTH = 640;
@@ -49,9 +51,26 @@ void drawLine(double x1, double y1, double x2, double y2, int colour,
               LineKind kind = LineKind::Line, int style = 0xFFFF);
 // Outline of the ellipse with horizontal radius `radius`, vertical radius * DEFAULT_ASPECT.
 void drawCircle(double x, double y, double radius, int colour);
-void plotPoint(double x, double y, int colour);
-// Palette index of the work page's pixel, or -1 off the screen.
+inline void plotPoint(double x, double y, int colour) {
+  std::uint8_t* const page = detail::directWorkPage;
+  if (page == nullptr) [[unlikely]] {
+    detail::plotPointTheLongWay(x, y, colour);
+    return;
+  }
+  int column = 0, row = 0;
+  if (detail::onScreenPixel(x, SCREEN_WIDTH, column) &&
+      detail::onScreenPixel(y, SCREEN_HEIGHT, row)) {
+    page[row * SCREEN_WIDTH + column] = static_cast<std::uint8_t>(colour);
+  }
+}
+// Palette index of the work page's pixel, or -1 off the screen. Without pictures every pixel
+// on the screen reads as 0, as nothing was drawn.
 int readPoint(double x, double y);
+
+// Whether the screen keeps pictures (the display back end decides when the screen opens).
+// Without them drawing changes no pixel, the text cursor still moves, and the game may leave
+// out work that only draws: nothing it keeps depends on the pixels.
+bool picturesKept();
 
 // value = 65536 * blue + 256 * green + red, components 0..63. All four arguments -1
 // bring back the default palette.

@@ -13,6 +13,14 @@ namespace detail {
 
 std::array<Page, 2> thePages;
 ScreenState theScreen;
+std::uint8_t* directWorkPage = nullptr;
+
+void refreshDirectWorkPage() {
+  const ScreenState& s = theScreen;
+  directWorkPage = s.picturesKept && s.workPage != s.visiblePage
+                       ? s.pages[static_cast<std::size_t>(s.workPage)].data()
+                       : nullptr;
+}
 
 namespace {
 std::mutex theLock;
@@ -36,7 +44,9 @@ void openScreen() {
     s.paletteChanged = true;
     s.workPage = 0;
     s.visiblePage = 0;
+    s.picturesKept = displayBackend().keepsPictures();
   }
+  detail::refreshDirectWorkPage();
   s.foregroundColour = 15;
   s.backgroundColour = 0;
   s.cursorRow = 1;
@@ -65,11 +75,12 @@ void setPages(int workPage, int visiblePage) {
     s.visiblePage = visiblePage;
     s.changedRows.set();
   }
+  detail::refreshDirectWorkPage();
 }
 
 void showWorkPage() {
   auto& s = screenState();
-  if (s.workPage == s.visiblePage) return;
+  if (s.workPage == s.visiblePage || !s.picturesKept) return;
   std::lock_guard lock(screenLock());
   s.pages[static_cast<std::size_t>(s.visiblePage)] = s.pages[static_cast<std::size_t>(s.workPage)];
   s.changedRows.set();
@@ -114,6 +125,10 @@ std::span<const std::uint8_t, PAGE_BYTES> workPagePixels() {
 
 bool pendingScroll() {
   return screenState().pendingScroll;
+}
+
+bool picturesKept() {
+  return detail::drawing();
 }
 
 }  // namespace kestal

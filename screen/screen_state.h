@@ -28,6 +28,8 @@ struct ScreenState {
   // thread may read visiblePage while holding it.
   int workPage = 0;
   int visiblePage = 0;
+  // Chosen by the display back end when the screen opens (DisplayBackend::keepsPictures).
+  bool picturesKept = true;
   // Text state: game thread only.
   std::uint8_t foregroundColour = 15;
   std::uint8_t backgroundColour = 0;
@@ -39,6 +41,14 @@ struct ScreenState {
 extern ScreenState theScreen;
 inline ScreenState& screenState() {
   return theScreen;
+}
+
+// Points directWorkPage at the work page, or at nothing, after the pages or the mode change.
+void refreshDirectWorkPage();
+
+// Whether drawing operations change pixels at all.
+inline bool drawing() {
+  return theScreen.picturesKept;
 }
 
 // Colours wrap modulo 256 (two's complement: -1 is 255).

@@ -1,6 +1,8 @@
 // Text in graphics mode: the cursor, printing, scrolling and clearing.
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "screen/display_backend.h"
@@ -26,6 +28,7 @@ constexpr int TAB_WIDTH = 8;
 constexpr int LOWEST_CURSOR_ROW = 2 * TEXT_ROWS;
 
 void scrollUp(const ScreenState& s, int textRows) {
+  if (!s.picturesKept) return;
   const int pixelRows = std::min(textRows * CELL_HEIGHT, SCREEN_HEIGHT);
   const auto keptBytes = static_cast<std::size_t>((SCREEN_HEIGHT - pixelRows) * SCREEN_WIDTH);
   PageWriter writer;
@@ -47,21 +50,36 @@ void nextRow(ScreenState& s) {
   s.cursorRow = std::min(s.cursorRow + 1, LOWEST_CURSOR_ROW);
 }
 
-// Paints the whole cell (foreground where the glyph has ink, background elsewhere) and
-// advances the cursor, wrapping after the last column.
+// Each glyph row as eight bytes: 0xFF where the row's bit is set (bit 0 leftmost, the first
+// byte in memory).
+constexpr std::array<std::uint64_t, 256> makeInkMasks() {
+  std::array<std::uint64_t, 256> masks{};
+  for (unsigned bits = 0; bits < 256; ++bits) {
+    for (unsigned bit = 0; bit < 8; ++bit) {
+      if ((bits >> bit) & 1u) masks[bits] |= std::uint64_t{0xFF} << (8 * bit);
+    }
+  }
+  return masks;
+}
+constexpr std::array<std::uint64_t, 256> INK_MASKS = makeInkMasks();
+static_assert(std::endian::native == std::endian::little, "ink masks list pixels from the low byte");
+
+// Paints the whole cell (foreground where the glyph has ink, background elsewhere), a row of
+// eight pixels at once, and advances the cursor, wrapping after the last column.
 void drawCharacter(ScreenState& s, std::uint8_t code) {
   bringCursorOntoScreen(s);
-  const int left = (s.cursorColumn - 1) * CELL_WIDTH;
-  const int top = (s.cursorRow - 1) * CELL_HEIGHT;
-  const Glyph& glyph = FONT_GLYPHS[code];
-  {
+  if (s.picturesKept) {
+    const int left = (s.cursorColumn - 1) * CELL_WIDTH;
+    const int top = (s.cursorRow - 1) * CELL_HEIGHT;
+    const Glyph& glyph = FONT_GLYPHS[code];
+    constexpr std::uint64_t EVERY_BYTE = 0x0101010101010101u;
+    const std::uint64_t ink = s.foregroundColour * EVERY_BYTE;
+    const std::uint64_t paper = s.backgroundColour * EVERY_BYTE;
     PageWriter writer;
     for (int row = 0; row < CELL_HEIGHT; ++row) {
-      std::uint8_t* pixel = writer.row(top + row) + left;
-      const unsigned bits = glyph[static_cast<std::size_t>(row)];
-      for (int bit = 0; bit < CELL_WIDTH; ++bit) {
-        pixel[bit] = (bits >> bit) & 1u ? s.foregroundColour : s.backgroundColour;
-      }
+      const std::uint64_t mask = INK_MASKS[glyph[static_cast<std::size_t>(row)]];
+      const std::uint64_t pixels = (ink & mask) | (paper & ~mask);
+      std::memcpy(writer.row(top + row) + left, &pixels, sizeof pixels);
     }
     writer.markRows(top, top + CELL_HEIGHT - 1);
   }
@@ -158,7 +176,7 @@ int cursorColumn() {
 
 void clearScreen() {
   auto& s = screenState();
-  {
+  if (s.picturesKept) {
     PageWriter writer;
     std::memset(writer.row(0), s.backgroundColour, PAGE_BYTES);
     writer.markRows(0, SCREEN_HEIGHT - 1);

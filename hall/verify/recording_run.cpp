@@ -79,7 +79,7 @@ RecordingRun playRecording(const Edition& edition, const std::vector<replay::Key
       .onOpen = [&] { run.onOpen(); },
       .onRetrace = [&](std::uint64_t retrace) { run.onRetrace(retrace); },
       .onEmptyPoll = [&] { run.onEmptyPoll(); },
-  });
+  }, HeadlessDisplay::Pictures::Skipped);
   struct Installed {
     explicit Installed(DisplayBackend* backend) { setDisplayBackend(backend); }
     ~Installed() { setDisplayBackend(nullptr); }

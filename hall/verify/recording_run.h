@@ -1,5 +1,5 @@
-// One recording played through the game core, headless, silent and without the busy waits,
-// noting each game as it ends.
+// One recording played through the game core, headless, silent, without the busy waits and
+// without pictures (nothing the game keeps depends on them), noting each game as it ends.
 #pragma once
 
 #include <vector>

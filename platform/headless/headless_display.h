@@ -21,8 +21,13 @@ class HeadlessDisplay final : public DisplayBackend {
     std::function<void()> onEmptyPoll;
   };
 
+  // Pictures::Skipped serves runs that need only the game's state: the screen then draws
+  // nothing (see picturesKept in screen.h).
+  enum class Pictures { Kept, Skipped };
+
   HeadlessDisplay() = default;
-  explicit HeadlessDisplay(Hooks hooks) : hooks_(std::move(hooks)) {}
+  explicit HeadlessDisplay(Hooks hooks, Pictures pictures = Pictures::Kept)
+      : hooks_(std::move(hooks)), pictures_(pictures) {}
 
   // Runs `game` on the calling thread; resets the random generator first so each run
   // starts like a fresh program. Returns exitProgram's code, or 0 if `game` returns.
@@ -32,12 +37,14 @@ class HeadlessDisplay final : public DisplayBackend {
   void setPointer(int, int, int) override {}
   void beep() override {}
   void emptyPoll() override;
+  bool keepsPictures() const override { return pictures_ == Pictures::Kept; }
   void close() override {}
 
   std::uint64_t retraces() const { return retraces_; }
 
  private:
   Hooks hooks_;
+  Pictures pictures_ = Pictures::Kept;
   std::uint64_t retraces_ = 0;
 };
 

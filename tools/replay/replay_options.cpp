@@ -162,4 +162,9 @@ const char* const USAGE =
     "  --from R, --to R        the first and last retrace filmed (default 1 and the run's end)\n"
     "  --help                  this text\n";
 
+bool needsPictures(const ReplayOptions& options) {
+  return !options.tracePath.empty() || !options.pngAt.empty() || options.window ||
+         !options.videoPath.empty() || options.statePath.empty();
+}
+
 }  // namespace kestal::replay

@@ -39,4 +39,9 @@ struct ParsedOptions {
 // `args` excludes the program name.
 ParsedOptions parseReplayOptions(std::span<const char* const> args);
 
+// Whether the run must draw: for the trace, the pictures or the window. A run asked only for
+// the state trace leaves the pixels alone (the state never depends on them); a run asked for
+// nothing draws, as the game does when someone watches.
+bool needsPictures(const ReplayOptions& options);
+
 }  // namespace kestal::replay

@@ -159,7 +159,8 @@ void ReplayRun::film(std::uint64_t retrace) {
 }  // namespace
 
 ReplayResult runReplay(const ReplayOptions& options, const std::vector<KeyEvent>& events) {
-  HeadlessDisplay display;
+  HeadlessDisplay display({}, needsPictures(options) ? HeadlessDisplay::Pictures::Kept
+                                                     : HeadlessDisplay::Pictures::Skipped);
   NoSound sound;
   return runReplay(options, events, display, sound);
 }

@@ -40,6 +40,7 @@ class ScriptedDisplay final : public DisplayBackend {
     shown_.emptyPoll();
     hooks_.onEmptyPoll();
   }
+  bool keepsPictures() const override { return shown_.keepsPictures(); }
   void close() override { shown_.close(); }
 
  private:
