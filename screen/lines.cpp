@@ -69,8 +69,10 @@ void rasterise(const PixelLine& l, std::uint8_t colour, PageWriter& writer) {
 void drawStraightLine(double x1, double y1, double x2, double y2, std::uint8_t colour) {
   // Most lines lie on the screen, and there is nothing to clip: the rounding alone.
   int px1 = 0, py1 = 0, px2 = 0, py2 = 0;
-  if (detail::onScreenPixel(x1, SCREEN_WIDTH, px1) && detail::onScreenPixel(y1, SCREEN_HEIGHT, py1) &&
-      detail::onScreenPixel(x2, SCREEN_WIDTH, px2) && detail::onScreenPixel(y2, SCREEN_HEIGHT, py2)) {
+  if (detail::onScreenPixel(x1, SCREEN_WIDTH, px1) &&
+      detail::onScreenPixel(y1, SCREEN_HEIGHT, py1) &&
+      detail::onScreenPixel(x2, SCREEN_WIDTH, px2) &&
+      detail::onScreenPixel(y2, SCREEN_HEIGHT, py2)) {
     PageWriter writer;
     rasterise(PixelLine{px1, py1, px2, py2}, colour, writer);
     return;

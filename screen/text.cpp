@@ -62,7 +62,8 @@ constexpr std::array<std::uint64_t, 256> makeInkMasks() {
   return masks;
 }
 constexpr std::array<std::uint64_t, 256> INK_MASKS = makeInkMasks();
-static_assert(std::endian::native == std::endian::little, "ink masks list pixels from the low byte");
+static_assert(std::endian::native == std::endian::little,
+              "ink masks list pixels from the low byte");
 
 // Paints the whole cell (foreground where the glyph has ink, background elsewhere), a row of
 // eight pixels at once, and advances the cursor, wrapping after the last column.

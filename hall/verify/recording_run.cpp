@@ -75,11 +75,13 @@ class Run final : public GameObserver {
 RecordingRun playRecording(const Edition& edition, const std::vector<replay::KeyEvent>& events,
                            bool busyWaits) {
   Run run(events);
-  HeadlessDisplay display({
+  const HeadlessDisplay::Hooks hooks{
       .onOpen = [&] { run.onOpen(); },
       .onRetrace = [&](std::uint64_t retrace) { run.onRetrace(retrace); },
       .onEmptyPoll = [&] { run.onEmptyPoll(); },
-  }, HeadlessDisplay::Pictures::Skipped);
+  };
+  // Nothing a game keeps depends on its pictures, so none are drawn.
+  HeadlessDisplay display(hooks, HeadlessDisplay::Pictures::Skipped);
   struct Installed {
     explicit Installed(DisplayBackend* backend) { setDisplayBackend(backend); }
     ~Installed() { setDisplayBackend(nullptr); }

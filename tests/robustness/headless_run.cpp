@@ -1,7 +1,6 @@
 #include "tests/robustness/headless_run.h"
 
 #include "game/game.h"
-#include "platform/headless/headless_display.h"
 #include "screen/display_backend.h"
 
 namespace kestal::robustness {
@@ -22,7 +21,8 @@ class InstalledBackend {
 }  // namespace
 
 RunOutcome runHeadless(GameState& state, const Edition& edition, GameSound& sound,
-                       const RunHooks& hooks, std::uint64_t maxRetraces) {
+                       const RunHooks& hooks, std::uint64_t maxRetraces,
+                       HeadlessDisplay::Pictures pictures) {
   RunOutcome outcome;
   int emptyPolls = 0;
   HeadlessDisplay::Hooks displayHooks;
@@ -37,7 +37,7 @@ RunOutcome runHeadless(GameState& state, const Edition& edition, GameSound& soun
     emptyPolls = 0;
     if (!hooks.onStall || !hooks.onStall(outcome.retraces, state)) throw StopRun{};
   };
-  HeadlessDisplay display(displayHooks);
+  HeadlessDisplay display(displayHooks, pictures);
   InstalledBackend installed(&display);
   try {
     outcome.exitCode = display.run([&] { runGame(state, edition, sound); });

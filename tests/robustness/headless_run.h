@@ -10,6 +10,7 @@
 #include "game/edition.h"
 #include "game/game_sound.h"
 #include "game/game_state.h"
+#include "platform/headless/headless_display.h"
 
 namespace kestal::robustness {
 
@@ -34,6 +35,7 @@ struct RunOutcome {
 
 // `state` must be as at program start (all zero). Stops after `maxRetraces` at the latest.
 RunOutcome runHeadless(GameState& state, const Edition& edition, GameSound& sound,
-                       const RunHooks& hooks, std::uint64_t maxRetraces);
+                       const RunHooks& hooks, std::uint64_t maxRetraces,
+                       HeadlessDisplay::Pictures pictures = HeadlessDisplay::Pictures::Kept);
 
 }  // namespace kestal::robustness

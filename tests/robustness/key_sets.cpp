@@ -154,4 +154,17 @@ std::string writeKeyScript(const std::vector<replay::KeyEvent>& events, Dice& di
   return script;
 }
 
+std::vector<replay::KeyEvent> keyCodeStream(std::span<const std::uint8_t> bytes) {
+  static constexpr int EXTENDED[16] = {'H', 'P', 'K', 'M', 'k', 59,  68,  71,
+                                       79,  73,  81,  82,  83,  141, 155, 16};
+  std::vector<replay::KeyEvent> events;
+  std::uint64_t retrace = 1;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    retrace += bytes[i] % 16;
+    const std::uint8_t key = bytes[i + 1];
+    events.push_back({retrace, key >= 0xF0 ? extendedKey(EXTENDED[key - 0xF0]) : key});
+  }
+  return events;
+}
+
 }  // namespace kestal::robustness

@@ -58,4 +58,10 @@ class Dice {
 // characters, code:N, comments, blank lines, extra blanks and CR LF line ends.
 std::string writeKeyScript(const std::vector<replay::KeyEvent>& events, Dice& dice);
 
+// The fuzz target's reading of arbitrary bytes as keys: two bytes a key, how many retraces
+// after the previous one (0 puts several keys into one frame) and the key, a character or,
+// from 0xF0, one of sixteen extended keys (the arrows, the close code, function and editing
+// keys).
+std::vector<replay::KeyEvent> keyCodeStream(std::span<const std::uint8_t> bytes);
+
 }  // namespace kestal::robustness

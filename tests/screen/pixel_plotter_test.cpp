@@ -3,10 +3,12 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <vector>
 
+#include "screen/coordinates.h"
 #include "screen/screen_access.h"
 #include "tests/screen/sample_doubles.h"
 #include "tests/screen/screen_test_support.h"
@@ -49,9 +51,16 @@ TEST_F(PixelPlotterTest, ColumnsAndRowsAreWherePlotPointLands) {
   }
   values.push_back(std::numeric_limits<double>::quiet_NaN());
   values.push_back(std::numeric_limits<double>::infinity());
+  // The lines, circles and images round through toPixel: all must agree on every pixel.
+  const auto lineRounding = [](double v, int size) {
+    const std::int64_t pixel = detail::toPixel(v);
+    return pixel >= 0 && pixel < size ? static_cast<int>(pixel) : -1;
+  };
   for (double v : values) {
     ASSERT_EQ(pixelColumn(v), wherePlotPointLands(v, true)) << v;
     ASSERT_EQ(pixelRow(v), wherePlotPointLands(v, false)) << v;
+    ASSERT_EQ(pixelColumn(v), lineRounding(v, SCREEN_WIDTH)) << v;
+    ASSERT_EQ(pixelRow(v), lineRounding(v, SCREEN_HEIGHT)) << v;
   }
 }
 

@@ -14,6 +14,7 @@
 #include "screen/program.h"
 #include "screen/random.h"
 #include "screen/screen.h"
+#include "tests/screen/sample_doubles.h"
 
 namespace kestal {
 namespace {
@@ -130,26 +131,84 @@ TEST(NumbersTest, FormatNumberWritesWholeNumbersAsDigits) {
   EXPECT_EQ(parseNumber(big), 1e16);
 }
 
-TEST(NumbersTest, IntegerConversionsRoundAndSaturate) {
-  EXPECT_EQ(nint(0.5), 0);
-  EXPECT_EQ(nint(1.5), 2);
-  EXPECT_EQ(nint(2.5), 2);
-  EXPECT_EQ(nint(-0.5), 0);
-  EXPECT_EQ(nint(-1.5), -2);
-  EXPECT_EQ(nint(-2.5), -2);
-  EXPECT_EQ(nint(2.5000001), 3);
-  EXPECT_EQ(nint(-2.4999999), -2);
-  EXPECT_EQ(nint(NaN), 0);
-  EXPECT_EQ(nint(1e20), INT_MAX);
-  EXPECT_EQ(nint(-INF), INT_MIN);
-  EXPECT_EQ(nint(2147483646.5), 2147483646);
-  EXPECT_EQ(nint(-2147483647.5), -2147483648);
+// The rounding the game used before nint became two additions: floor, then fmod for the
+// halves. The new one must agree with it on every double.
+int floorAndFmodNint(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+  double whole = std::floor(value);
+  const double fraction = value - whole;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
+  return static_cast<int>(whole);
+}
 
-  EXPECT_EQ(floorToInt(-0.5), -1);
-  EXPECT_EQ(floorToInt(3.999), 3);
-  EXPECT_EQ(floorToInt(NaN), 0);
-  EXPECT_EQ(floorToInt(INF), INT_MAX);
-  EXPECT_EQ(floorToInt(-1e300), INT_MIN);
+int libraryFloorToInt(double value) {
+  if (std::isnan(value)) return 0;
+  const double whole = std::floor(value);
+  if (whole >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (whole <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(whole);
+}
+
+TEST(NumbersTest, IntegerConversionsRoundHalvesToEvenAndSaturate) {
+  constexpr double BIGGEST = std::numeric_limits<double>::max();
+  constexpr double TINIEST = std::numeric_limits<double>::denorm_min();
+  struct Case {
+    double value;
+    int nint, floor;
+  };
+  const Case cases[] = {
+      {0.5, 0, 0},
+      {1.5, 2, 1},
+      {2.5, 2, 2},
+      {-0.5, 0, -1},
+      {-1.5, -2, -2},
+      {-2.5, -2, -3},
+      {-0.0, 0, 0},
+      {0.49999999999999994, 0, 0},
+      {-0.49999999999999994, 0, -1},
+      {2.5000001, 3, 2},
+      {-2.4999999, -2, -3},
+      {230.5, 230, 230},  // the instruction screen's last cell
+      {1e9 + 0.5, 1000000000, 1000000000},
+      {1e9 + 1.5, 1000000002, 1000000001},
+      {TINIEST, 0, 0},
+      {-TINIEST, 0, -1},
+      {2147483646.5, 2147483646, 2147483646},
+      {std::nextafter(2147483647.0, 0.0), INT_MAX, 2147483646},
+      {2147483647.0, INT_MAX, INT_MAX},
+      {-2147483647.5, INT_MIN, INT_MIN},
+      {-2147483648.0, INT_MIN, INT_MIN},
+      {-2147483648.5, INT_MIN, INT_MIN},
+      {4503599627370495.5, INT_MAX, INT_MAX},  // 2^52 - 0.5
+      {6755399441055744.0, INT_MAX, INT_MAX},  // the shift itself
+      {BIGGEST, INT_MAX, INT_MAX},
+      {-BIGGEST, INT_MIN, INT_MIN},
+      {INF, INT_MAX, INT_MAX},
+      {-INF, INT_MIN, INT_MIN},
+      {NaN, 0, 0},
+      {-NaN, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.value);
+    EXPECT_EQ(floorAndFmodNint(c.value), c.nint);
+    EXPECT_EQ(nint(c.value), c.nint);
+    EXPECT_EQ(libraryFloorToInt(c.value), c.floor);
+    EXPECT_EQ(floorToInt(c.value), c.floor);
+  }
+  // Every half and quarter across the int range's ends and the middle, with its neighbours,
+  // and doubles of every kind (random bits, subnormals, powers of two, the game's values).
+  std::vector<double> values = testing::sampleDoubles();
+  for (double middle : {0.0, 255.0, 1e6, 2147483647.0, -2147483648.0}) {
+    for (int quarters = -40; quarters <= 40; ++quarters) {
+      testing::addWithNeighbours(values, middle + quarters / 4.0);
+    }
+  }
+  for (double v : values) {
+    ASSERT_EQ(nint(v), floorAndFmodNint(v)) << v;
+    ASSERT_EQ(floorToInt(v), libraryFloorToInt(v)) << v;
+  }
 }
 
 TEST(HeadlessDisplayTest, RunHooksAndProgramEnd) {

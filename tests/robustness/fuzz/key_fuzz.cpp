@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "game/game_state.h"
 #include "screen/keyboard.h"
 #include "tests/robustness/headless_run.h"
+#include "tests/robustness/key_sets.h"
 #include "replay/key_script.h"
 
 namespace {
@@ -54,22 +56,6 @@ void checkScript(const KeyScript& script) {
       broken("events are in retrace order");
     }
   }
-}
-
-// Two bytes a key: how many retraces after the previous key (0 puts several keys into one
-// frame and overflows the queue), and the key: a character, or one of sixteen extended
-// keys (the arrows, the close code, function and editing keys).
-std::vector<KeyEvent> keyCodeStream(const std::uint8_t* data, std::size_t size) {
-  static constexpr int EXTENDED[16] = {'H', 'P', 'K', 'M', 'k', 59,  68,  71,
-                                       79,  73,  81,  82,  83,  141, 155, 16};
-  std::vector<KeyEvent> events;
-  std::uint64_t retrace = 1;
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
-    retrace += data[i] % 16;
-    const std::uint8_t key = data[i + 1];
-    events.push_back({retrace, key >= 0xF0 ? kestal::extendedKey(EXTENDED[key - 0xF0]) : key});
-  }
-  return events;
 }
 
 // What the game keeps within bounds whatever the keys.
@@ -116,6 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
   const KeyScript script = kestal::replay::parseKeyScript(text);
   checkScript(script);
-  play(script.error.empty() && !script.events.empty() ? script.events : keyCodeStream(data, size));
+  play(script.error.empty() && !script.events.empty()
+           ? script.events
+           : kestal::robustness::keyCodeStream(std::span<const std::uint8_t>(data, size)));
   return 0;
 }
