@@ -1,7 +1,9 @@
 // Every kind of retrace the game has, run by the game's own code on a headless screen, for
 // the native and the browser benchmarks alike: what must fit one refresh of the display
 // (16.7 ms at 60 Hz, 8.3 ms at 120 Hz). A sample is the work of one retrace or, for the
-// sequences (warp, game over, play-again prompt), the heaviest retrace of one run.
+// sequences (warp, game over, play-again prompt), the heaviest retrace of one run. Each kind
+// also runs without pictures, as the hall of fame verifies a game: its name then ends in
+// "_no_pictures".
 #pragma once
 
 #include <algorithm>
@@ -36,6 +38,8 @@ struct RetraceKindName {
   const char* name;
 };
 
+inline constexpr const char* NO_PICTURES_SUFFIX = "_no_pictures";
+
 inline constexpr std::array<RetraceKindName, 7> RETRACE_KINDS = {{
     {RetraceKind::Play, "frame_of_play_level11"},
     {RetraceKind::DelayPromptWave, "delay_prompt_wave"},
@@ -69,12 +73,20 @@ inline double nowMs() {
 #endif
 }
 
+using Pictures = HeadlessDisplay::Pictures;
+
 class RetraceSampler {
  public:
   // `present` runs at every retrace, where a display would show the picture.
-  explicit RetraceSampler(RetraceKind kind, std::function<void()> present = {})
-      : present_(std::move(present)), sequence_(isSequence(kind)) {
+  explicit RetraceSampler(RetraceKind kind, std::function<void()> present = {},
+                          Pictures pictures = Pictures::Kept)
+      : display_(retraceHooks(), pictures),
+        present_(std::move(present)),
+        sequence_(isSequence(kind)) {
     setDisplayBackend(&display_);
+    // Opened again on this display, which says whether the screen keeps pictures.
+    openScreen();
+    setPages(1, 0);
     prepare(kind);
   }
   ~RetraceSampler() { setDisplayBackend(nullptr); }
@@ -172,7 +184,7 @@ class RetraceSampler {
     if (++retraces_ == SEQUENCE_RETRACES && endKey_ != 0) pushKey(endKey_);
   }
 
-  HeadlessDisplay display_{retraceHooks()};
+  HeadlessDisplay display_;
   GameFixture f_;
   std::function<void()> present_;
   std::function<void()> run_;
@@ -193,8 +205,9 @@ struct RetraceFigures {
 // For the benchmarks that time by hand (browser, Node.js): after a few untimed samples, 61
 // samples of a single retrace or 15 of a sequence; fewer once they have taken five seconds,
 // as they may on a slow machine or a throttled browser.
-inline RetraceFigures measureRetraces(RetraceKind kind, std::function<void()> present = {}) {
-  RetraceSampler sampler(kind, std::move(present));
+inline RetraceFigures measureRetraces(RetraceKind kind, std::function<void()> present = {},
+                                      Pictures pictures = Pictures::Kept) {
+  RetraceSampler sampler(kind, std::move(present), pictures);
   constexpr double TIME_LIMIT_MS = 5000;
   const int warmUps = isSequence(kind) ? 2 : 10;
   const std::size_t wanted = isSequence(kind) ? 15 : 61;

@@ -140,7 +140,9 @@ int run(const Options& options) {
 
   const TimedRun hallVerify = medianRun({options.hall, "--verify", options.keys}, TIMED_RUNS);
   const TimedRun replay = medianRun({options.replay, "--keys", options.keys}, TIMED_RUNS);
-  if (hallVerify.status != 0 || replay.status != 0) {
+  const TimedRun stateOnly =
+      medianRun({options.replay, "--keys", options.keys, "--state", "/dev/null"}, TIMED_RUNS);
+  if (hallVerify.status != 0 || replay.status != 0 || stateOnly.status != 0) {
     std::fprintf(stderr, "kestal-hall-load: --verify exited %d, kestal-replay %d\n",
                  hallVerify.status, replay.status);
     return 1;
@@ -181,6 +183,9 @@ int run(const Options& options) {
               retraces / hallVerify.seconds, hallVerify.seconds, TIMED_RUNS);
   std::printf("%-34s %.0f retraces/s (%.3f s, median of %d)\n", "kestal-replay --keys",
               retraces / replay.seconds, replay.seconds, TIMED_RUNS);
+  std::printf("%-34s %.0f retraces/s (%.3f s, median of %d)\n",
+              "kestal-replay --state (no pictures)", retraces / stateOnly.seconds,
+              stateOnly.seconds, TIMED_RUNS);
   return 0;
 }
 

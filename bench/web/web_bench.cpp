@@ -2,17 +2,21 @@
 // the WebAssembly build runs with the same Asyncify instrumentation as the editions. Prints
 // one line per measure: "web-bench NAME median-ms runs". One refresh at 60 Hz is 16.7 ms.
 // With "?retraces" in the page's address it times every kind of retrace instead, each with
-// its presentation, one retrace a sample: "web-retrace NAME median-ms worst-ms samples".
+// its presentation, one retrace a sample: "web-retrace NAME median-ms worst-ms samples"; then
+// the same without pictures (nothing to present; names ending in "_no_pictures"), and the
+// whole-game recording with and without pictures: "web-whole-game NAME median-ms retraces".
 #include <emscripten.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "bench/game_fixture.h"
 #include "bench/retrace_kinds.h"
+#include "bench/whole_game.h"
 #include "replay/display_trace.h"
 #include "replay/key_recording.h"
 #include "platform/web/web_picture.h"
@@ -59,10 +63,18 @@ void presentChanges() {
 
 void timeRetraces(bool canvas) {
   using namespace kestal;
-  for (const RetraceKindName& kind : RETRACE_KINDS) {
-    const RetraceFigures f =
-        measureRetraces(kind.kind, canvas ? presentChanges : std::function<void()>{});
-    std::printf("web-retrace %s %.4f %.4f %zu\n", kind.name, f.medianMs, f.worstMs, f.samples);
+  for (const Pictures pictures : {Pictures::Kept, Pictures::Skipped}) {
+    const bool kept = pictures == Pictures::Kept;
+    const std::string suffix = kept ? "" : NO_PICTURES_SUFFIX;
+    for (const RetraceKindName& kind : RETRACE_KINDS) {
+      const RetraceFigures f = measureRetraces(
+          kind.kind, canvas && kept ? presentChanges : std::function<void()>{}, pictures);
+      std::printf("web-retrace %s%s %.4f %.4f %zu\n", kind.name, suffix.c_str(), f.medianMs,
+                  f.worstMs, f.samples);
+    }
+    const WholeGameFigures game = medianWholeGame(pictures, 3);
+    std::printf("web-whole-game whole_game%s %.1f %llu\n", suffix.c_str(), game.ms,
+                static_cast<unsigned long long>(game.retraces));
   }
 }
 

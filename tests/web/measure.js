@@ -5,7 +5,8 @@
 // With --retraces: every kind of retrace the game has, natively, in Node.js and in the
 // browser at normal speed and, in Chromium, under 4x CPU throttling (the DevTools protocol's
 // model of a mid-range phone), each one's median and worst against 16.7 ms (60 Hz) and 8.3 ms
-// (120 Hz).
+// (120 Hz); then the same without pictures (as the hall of fame verifies a game), and whole
+// games (the whole-game recording) in retraces a second, with pictures and without.
 'use strict';
 
 const {execFileSync} = require('node:child_process');
@@ -80,17 +81,29 @@ function retraceFigures(lines, tag) {
   return figures;
 }
 
-// Per kind, the median of five repetitions and the worst sample of all of them.
+// Lines "TAG NAME MILLISECONDS RETRACES" of whole games as {NAME: {median: ms per retrace}}.
+function wholeGameFigures(lines, tag) {
+  const figures = {};
+  for (const line of lines) {
+    const [t, name, ms, retraces] = line.split(' ');
+    if (t === tag && retraces) figures[name] = {median: Number(ms) / Number(retraces)};
+  }
+  return figures;
+}
+
+// Per kind, the median of five repetitions and the worst sample of all of them; whole games,
+// the median of five.
 function nativeRetraces() {
   const out = execFileSync(path.join(nativeBuild, 'bench', 'kestal-bench'), [
-    '--benchmark_filter=BM_Retrace/', '--benchmark_repetitions=5',
+    '--benchmark_filter=BM_Retrace/|BM_WholeGame/', '--benchmark_repetitions=5',
     '--benchmark_report_aggregates_only=true', '--benchmark_format=json'],
     {encoding: 'utf8', stdio: ['ignore', 'pipe', 'ignore']});
   const figures = {};
   for (const b of JSON.parse(out).benchmarks) {
     const name = b.run_name.split('/')[1];
     figures[name] = figures[name] || {};
-    if (b.aggregate_name === 'median') figures[name].median = b.real_time * TO_MS[b.time_unit];
+    const ms = b.real_time * TO_MS[b.time_unit];
+    if (b.aggregate_name === 'median') figures[name].median = b.retraces ? ms / b.retraces : ms;
     if (b.aggregate_name === 'max') figures[name].worst = b.worst_ms;
   }
   return figures;
@@ -98,8 +111,8 @@ function nativeRetraces() {
 
 function nodeRetraces() {
   const out = execFileSync('node', [path.join(webBuild, 'bench', 'web', 'kestal-node-bench.js')],
-                           {encoding: 'utf8'});
-  return retraceFigures(out.split('\n'), 'node-retrace');
+                           {encoding: 'utf8'}).split('\n');
+  return {...retraceFigures(out, 'node-retrace'), ...wholeGameFigures(out, 'node-whole-game')};
 }
 
 const RETRACE_KINDS = [
@@ -111,6 +124,8 @@ const RETRACE_KINDS = [
   ['play_again_heaviest', 'play-again prompt, heaviest'],
   ['final_victory_pass', 'final-victory pass'],
 ];
+const NO_PICTURES = RETRACE_KINDS.map(([kind, label]) => [`${kind}_no_pictures`, label]);
+const WHOLE_GAMES = [['whole_game', 'with pictures'], ['whole_game_no_pictures', 'without']];
 
 // The browser has only the clock on the wall, which other programs on the machine disturb:
 // each figure is the median of several runs of the page.
@@ -119,7 +134,9 @@ const BROWSER_RUNS = 3;
 async function browserRetraces(browser, throttling) {
   const runs = [];
   for (let i = 0; i < BROWSER_RUNS; ++i) {
-    runs.push(retraceFigures(await benchPageLines(browser, 'retraces', throttling), 'web-retrace'));
+    const lines = await benchPageLines(browser, 'retraces', throttling);
+    runs.push({...retraceFigures(lines, 'web-retrace'),
+               ...wholeGameFigures(lines, 'web-whole-game')});
   }
   const figures = {};
   for (const kind of Object.keys(runs[0])) {
@@ -143,6 +160,15 @@ async function measureRetraces(browser) {
   const cell = f => (f ? `${f.median.toFixed(2)} / ${f.worst.toFixed(2)}` : '-').padEnd(17);
   for (const [kind, label] of RETRACE_KINDS) {
     console.log(label.padEnd(30) + columns.map(([, figures]) => cell(figures[kind])).join(''));
+  }
+  console.log('Without pictures (the hall of fame\'s verification; nothing presented):');
+  for (const [kind, label] of NO_PICTURES) {
+    console.log(label.padEnd(30) + columns.map(([, figures]) => cell(figures[kind])).join(''));
+  }
+  console.log('Whole games (the whole-game recording), retraces a second:');
+  const rate = f => (f ? `${Math.round(1000 / f.median)}` : '-').padEnd(17);
+  for (const [kind, label] of WHOLE_GAMES) {
+    console.log(label.padEnd(30) + columns.map(([, figures]) => rate(figures[kind])).join(''));
   }
   const within = (figures, limit) => RETRACE_KINDS.every(([kind]) => figures[kind] &&
                                                          figures[kind].worst <= limit);
