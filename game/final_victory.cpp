@@ -21,10 +21,10 @@ namespace kestal {
 void drawFirework(const GameState& s) {
   std::array<double, 11> sine{};
   for (int i = 1; i <= 10; ++i) sine[i] = std::sin(i);
-  std::array<std::array<std::int16_t, 11>, 400> rows{};  // [j][i]; -1 off the screen
+  std::array<std::array<std::int32_t, 11>, 400> rowStarts{};  // [j][i]; -1 off the screen
   for (int j = 1; j <= 399; ++j) {
     for (int i = 1; i <= 10; ++i) {
-      rows[j][i] = static_cast<std::int16_t>(pixelRow(sine[i] * j + s.burstCentreY));
+      rowStarts[j][i] = PixelPlotter::rowStart(pixelRow(sine[i] * j + s.burstCentreY));
     }
   }
   PixelPlotter plotter;
@@ -33,7 +33,7 @@ void drawFirework(const GameState& s) {
     for (int j = 1; j <= 399; ++j) {
       const int column = pixelColumn(cosine * j + s.burstCentreX);
       if (column < 0) continue;
-      for (int i = 1; i <= 10; ++i) plotter.plot(column, rows[j][i], i);
+      for (int i = 1; i <= 10; ++i) plotter.plotAt(rowStarts[j][i], column, i);
     }
   }
 }

@@ -45,6 +45,21 @@ class PixelPlotter {
     hiddenPage_[row * SCREEN_WIDTH + column] = static_cast<std::uint8_t>(colour);
   }
 
+  // Where a row starts in the page, for plotAt: -1 for a row off the screen.
+  static int rowStart(int row) {
+    return static_cast<unsigned>(row) < SCREEN_HEIGHT ? row * SCREEN_WIDTH : -1;
+  }
+  // plot(column, row, colour) for a column on the screen (0..639) and rowStart(row): the
+  // fireworks' 2.55 million points with the least work each.
+  void plotAt(int start, int column, int colour) {
+    if (start < 0) return;
+    if (hiddenPage_ == nullptr) [[unlikely]] {
+      plotPoint(column, start / SCREEN_WIDTH, colour);
+      return;
+    }
+    hiddenPage_[start + column] = static_cast<std::uint8_t>(colour);
+  }
+
  private:
   // The work page's pixels while it is hidden (only the game thread touches them then, so
   // they need no lock), or nullptr.
