@@ -4,6 +4,7 @@
 
 #include "game/phases.h"
 #include "screen/numbers.h"
+#include "screen/pixel_plotter.h"
 #include "screen/screen.h"
 
 namespace kestal {
@@ -55,6 +56,31 @@ void drawGameOverMessage(GameState& s) {
   blinkMessage(s, "* G A M E * O V E R *");
 }
 
+namespace {
+
+// The row at which a vertical line from y down to the bottom row starts on the screen.
+int topRowDownToBottom(double y) {
+  const int row = pixelRow(y);
+  if (row >= 0) return row;
+  return y < 0 ? 0 : SCREEN_HEIGHT - 1;
+}
+
+// The first line of a column of the flame, from `top` down to the bottom row. The third
+// line, drawn later over the same column, covers it from `coveredFrom` down, so only the part
+// above that can still be seen when the column is done: only that part is drawn.
+void drawFlameEdge(int column, double top, double coveredFrom, int colour) {
+  if (std::isnan(top)) return;  // no line at all
+  if (std::isnan(coveredFrom)) {
+    drawLine(column, top, column, 399, colour);
+    return;
+  }
+  const int first = topRowDownToBottom(top);
+  const int covered = topRowDownToBottom(coveredFrom);
+  if (first < covered) drawLine(column, first, column, covered - 1, colour);
+}
+
+}  // namespace
+
 // A flame of crossing lines rising 6 pixels per unit of heat; brighter as it rises.
 void drawHeatGauge(const GameState& s, double factor) {
   if (!picturesKept()) return;
@@ -63,7 +89,7 @@ void drawHeatGauge(const GameState& s, double factor) {
   for (int i = 1; i <= 34; ++i) {
     const double wave = std::cos(i / 10.0);
     auto colour = [&](double k) { return nint(std::abs(wave * k) * h * factor); };
-    drawLine(i, 399 - 6 * h, i, 399, colour(2));
+    drawFlameEdge(i, 399 - 6 * h, 399 - 5.6 * h, colour(2));
     drawLine(i, 399 - 5.8 * h, 34 - i, 399, colour(2.1));
     drawLine(i, 399 - 5.6 * h, i, 399, colour(2.2));
     drawLine(34 - i, 399 - 5.4 * h, i, 399, colour(2.3));
