@@ -1,6 +1,8 @@
 // captureImage and putImage: rectangles of the work page in ImageBuffer form.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "screen/coordinates.h"
@@ -21,11 +23,20 @@ unsigned readWord(ConstImageBuffer buffer, std::size_t offset) {
   return buffer[offset] | (static_cast<unsigned>(buffer[offset + 1]) << 8);
 }
 
-// One loop per operation, so that the compiler combines many bytes an instruction.
+// Eight pixels a step as one 64-bit word, then the rest one by one: the shield gauge's
+// margin, 35 pixels by 299 rows, slides down a row every frame.
 template <typename Combine>
 void combineRow(std::uint8_t* target, const std::uint8_t* source, std::size_t count,
                 Combine combine) {
-  for (std::size_t i = 0; i < count; ++i) target[i] = combine(target[i], source[i]);
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t t = 0, s = 0;
+    std::memcpy(&t, target + i, sizeof t);
+    std::memcpy(&s, source + i, sizeof s);
+    t = combine(t, s);
+    std::memcpy(target + i, &t, sizeof t);
+  }
+  for (; i < count; ++i) target[i] = static_cast<std::uint8_t>(combine(target[i], source[i]));
 }
 
 }  // namespace
@@ -76,9 +87,9 @@ void putImage(double x, double y, ConstImageBuffer buffer, PutMode mode) {
     std::uint8_t* target = writer.row(static_cast<int>(top + row)) + left + firstCol;
     const auto count = static_cast<std::size_t>(lastCol - firstCol + 1);
     if (mode == PutMode::And) {
-      combineRow(target, source, count, [](std::uint8_t t, std::uint8_t s) { return t & s; });
+      combineRow(target, source, count, [](std::uint64_t t, std::uint64_t s) { return t & s; });
     } else {
-      combineRow(target, source, count, [](std::uint8_t t, std::uint8_t s) { return t ^ s; });
+      combineRow(target, source, count, [](std::uint64_t t, std::uint64_t s) { return t ^ s; });
     }
   }
   writer.markRows(static_cast<int>(top + firstRow), static_cast<int>(top + lastRow));
