@@ -20,8 +20,6 @@ int narrow(std::int64_t v) {
 
 // Bresenham's walk along the major axis, one step along the minor one whenever the error
 // term says so. Offsets into the page rather than per-pixel calls: a row step is a stride.
-// The minor step is taken without a branch: on the steep lines of the heat gauge it comes
-// every few pixels, irregularly, and a branch would be mispredicted at most of them.
 void walk(std::uint8_t* page, std::ptrdiff_t at, int major, int minor, std::ptrdiff_t majorStep,
           std::ptrdiff_t minorStep, std::uint8_t colour) {
   int d = 2 * minor - major;
