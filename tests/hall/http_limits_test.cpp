@@ -16,7 +16,11 @@ TEST(ClientAddress, OnlyAProxyOnThisMachineNamesThePlayersAddress) {
     const char* counted;
   };
   for (const Case& c :
-       {Case{"127.0.0.1", "203.0.113.9", "203.0.113.9"}, Case{"::1", "2001:db8::7", "2001:db8::7"},
+       {Case{"127.0.0.1", "203.0.113.9", "203.0.113.9"},
+        // An IPv6 host has a whole /64 to take addresses from: it counts as one.
+        Case{"::1", "2001:db8:0:1:aa::7", "2001:db8:0:1::/64"},
+        Case{"2001:db8:0:1:bb::9", "", "2001:db8:0:1::/64"},
+        Case{"::ffff:198.51.100.4", "", "198.51.100.4"},
         Case{"198.51.100.4", "203.0.113.9", "198.51.100.4"}, Case{"127.0.0.1", "", "127.0.0.1"},
         Case{"127.0.0.1", "x'; DROP TABLE entries;--", "127.0.0.1"}}) {
     EXPECT_EQ(clientAddress(c.peer, c.realIp), c.counted) << c.peer << " " << c.realIp;

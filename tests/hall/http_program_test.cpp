@@ -7,7 +7,9 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/child_process.h"
 
@@ -88,6 +90,59 @@ TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
   const auto nonsense = runCommand(Launch({KESTAL_HALL_BINARY, "--workers", "none"}));
   EXPECT_EQ(nonsense.status, 2);
   EXPECT_EQ(std::count(nonsense.errors.begin(), nonsense.errors.end(), '\n'), 1) << nonsense.errors;
+}
+
+// The hall's child processes, from /proc.
+std::vector<pid_t> childrenOf(pid_t parent) {
+  std::vector<pid_t> children;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    char state = 0;
+    pid_t ppid = 0;
+    if (fields >> state >> ppid && ppid == parent) children.push_back(std::stoi(entry.path().filename()));
+  }
+  return children;
+}
+
+TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
+  ScratchDirectory scratch;
+  ChildProcess hall(Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:0", "--database",
+                            "sqlite:" + (scratch.path() / "hall.sqlite").string()}));
+  const auto line = hall.readLine(30s);
+  ASSERT_TRUE(line) << hall.errors();
+  const int port = std::stoi(line->substr(line->rfind(':') + 1));
+  // An hour of play: its replay lasts far longer than the stop may take.
+  auto answer = std::async(std::launch::async, [port] {
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(120, 0);
+    return client.Post("/api/entries", json{{"name", "Ann"}, {"replay", "1 Enter\n215999 Up\n"}}.dump(),
+                       "application/json");
+  });
+  std::vector<pid_t> verifying;
+  for (int tries = 0; tries < 1000 && verifying.empty(); ++tries) {
+    std::this_thread::sleep_for(10ms);
+    verifying = childrenOf(hall.pid());
+  }
+  ASSERT_FALSE(verifying.empty()) << "no verification started";
+  const auto stopped = std::chrono::steady_clock::now();
+  hall.sendSignal(SIGTERM);
+  const auto res = answer.get();
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 503) << res->body;
+  EXPECT_NE(json::parse(res->body).at("error").get<std::string>().find("stopping"),
+            std::string::npos)
+      << res->body;
+  EXPECT_FALSE(res->get_header_value("Retry-After").empty());
+  EXPECT_EQ(hall.waitForExit(std::chrono::duration_cast<std::chrono::milliseconds>(
+                5s - (std::chrono::steady_clock::now() - stopped))),
+            0)
+      << hall.errors();
+  for (const pid_t child : verifying) {
+    EXPECT_NE(kill(child, 0), 0) << "verification child " << child << " outlived the hall";
+  }
 }
 
 }  // namespace

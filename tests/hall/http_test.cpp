@@ -267,6 +267,25 @@ TEST(HallHttp, MalformedAndStalledRequestsAreCutOff) {
   expectHealthy(hall);
 }
 
+TEST(HallHttp, ConnectionsThatSendNothingLeaveTheHallAnswering) {
+  HallSetup setup;
+  setup.options.readTimeout = 30s;  // longer than the client below waits
+  TestHall hall(setup);
+  std::vector<std::unique_ptr<StalledConnection>> stalled;
+  for (int i = 0; i < 16; ++i) {
+    stalled.push_back(std::make_unique<StalledConnection>(
+        hall.port(),
+        "POST /api/entries HTTP/1.1\r\nHost: h\r\nContent-Type: application/json\r\n"
+        "Content-Length: 100\r\n\r\n"));
+  }
+  auto client = hall.client();
+  client.set_read_timeout(5, 0);
+  const auto health = client.Get("/api/health");
+  ASSERT_TRUE(health) << "no answer beside 16 stalled connections";
+  EXPECT_EQ(health->status, 200);
+  EXPECT_EQ(post(hall, submission("Ann", "score 3"))->status, 201);
+}
+
 TEST(HallHttp, OtherSitesAreRefusedUnlessAllowed) {
   HallSetup allowing;
   allowing.options.allowOrigin = "https://kestal.example";
@@ -338,13 +357,41 @@ TEST(HallHttp, AFullVerifierPoolAnswers503AtOnce) {
   EXPECT_EQ(waiting.get()->status, 201);
 }
 
+TEST(HallHttp, WhileTheWorkersAreBusyKnownGamesAnswerAndRefusalsCostNoToken) {
+  HallSetup setup;
+  setup.workers = 1;
+  setup.queue = 0;
+  setup.options.ratePerMinute = 3;
+  TestHall hall(setup);
+  const auto first = post(hall, submission("Ann", "score 700"));
+  ASSERT_EQ(first->status, 201);
+  auto waiting =
+      std::async(std::launch::async, [&] { return post(hall, submission("Bob", "wait")); });
+  hall.verifier.awaitWaiting();
+  // Known by its digest: no worker needed, no token spent.
+  const auto again = post(hall, submission("Cy", "score 700"));
+  expectHallHeaders(again);
+  EXPECT_EQ(again->status, 200);
+  EXPECT_EQ(json::parse(again->body), json::parse(first->body));
+  expectRefusal(post(hall, submission("Dee", "score 5")), 503, "busy");
+  hall.verifier.open();
+  EXPECT_EQ(waiting.get()->status, 201);
+  // The third token is still there for the refused one.
+  EXPECT_EQ(post(hall, submission("Dee", "score 5"))->status, 201);
+  expectRefusal(post(hall, submission("Dee", "score 6")), 429, "wait");
+}
+
 TEST(HallHttp, AnUnreachableDatabaseAnswers503AndThenRecovers) {
   TestHall hall;
   hall.store->failing = true;
+  const auto health = hall.client().Get("/api/health");
+  expectRefusal(health, 503, "database");
+  EXPECT_EQ(json::parse(health->body).at("status"), "unavailable");
   expectRefusal(hall.client().Get("/api/entries"), 503, "database");
   expectRefusal(hall.client().Get("/api/entries/1"), 503, "database");
   expectRefusal(post(hall, submission("Ann", "score 1")), 503, "database");
   hall.store->failing = false;
+  expectHealthy(hall);
   EXPECT_EQ(post(hall, submission("Ann", "score 1"))->status, 201);
 }
 

@@ -7,9 +7,11 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <latch>
 #include <pqxx/pqxx>
 #include <thread>
@@ -79,8 +81,13 @@ class StoreTest : public testing::TestWithParam<Backend> {
     server_ = server;
     schema_ = "kestal_store_" + unique;
     postgres("CREATE SCHEMA " + schema_);
-    url_ = server_ + (server_.find('?') == std::string::npos ? "?" : "&") +
-           "options=-csearch_path%3D" + schema_ + "&application_name=" + schema_;
+    url_ = postgresUrl("");
+  }
+
+  // The scratch schema's URL, with more server settings (-cNAME%3DVALUE, %20 between).
+  std::string postgresUrl(const std::string& settings) const {
+    return server_ + (server_.find('?') == std::string::npos ? "?" : "&") +
+           "options=-csearch_path%3D" + schema_ + settings + "&application_name=" + schema_;
   }
 
   void TearDown() override {
@@ -103,8 +110,52 @@ class StoreTest : public testing::TestWithParam<Backend> {
     pqxx::nontransaction(connection).exec(sql);
   }
 
+  // Another client takes the entries' write lock and keeps it until released: the store's
+  // writes wait, its reads need not.
+  void holdWriteLock() {
+    if (GetParam() == Backend::Postgres) {
+      locker_ = std::make_unique<pqxx::connection>(server_);
+      pqxx::nontransaction(*locker_).exec("BEGIN; LOCK TABLE " + schema_ +
+                                          ".entries IN EXCLUSIVE MODE");
+      return;
+    }
+    sqlite3_open((directory_ / "hall.sqlite").c_str(), &sqliteLocker_);
+    ASSERT_EQ(sqlite3_exec(sqliteLocker_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  void releaseWriteLock() {
+    locker_.reset();
+    if (sqliteLocker_) sqlite3_close(sqliteLocker_);
+    sqliteLocker_ = nullptr;
+  }
+  // Until the store's own statement waits for the lock (PostgreSQL shows it; SQLite is
+  // given a moment).
+  void awaitWaitingWrite() {
+    if (GetParam() == Backend::Sqlite) return std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int tries = 0; tries < 500; ++tries) {
+      pqxx::connection connection(server_);
+      const auto waiting = pqxx::nontransaction(connection).exec(
+          "SELECT count(*) FROM pg_locks l JOIN pg_stat_activity a USING (pid) "
+          "WHERE NOT l.granted AND a.application_name = '" + schema_ + "'");
+      if (waiting[0][0].as<int>() > 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    FAIL() << "the store's write never waited for the lock";
+  }
+  // The store's server processes, by the application name its URL gives them.
+  std::vector<int> storeBackends() {
+    pqxx::connection connection(server_);
+    std::vector<int> pids;
+    for (const auto& row : pqxx::nontransaction(connection).exec(
+             "SELECT pid FROM pg_stat_activity WHERE application_name = '" + schema_ + "'")) {
+      pids.push_back(row[0].as<int>());
+    }
+    return pids;
+  }
+
   std::filesystem::path directory_;
   std::string server_, schema_, url_;
+  std::unique_ptr<pqxx::connection> locker_;
+  sqlite3* sqliteLocker_ = nullptr;
 };
 
 TEST_P(StoreTest, AddsARecordingOnce) {
@@ -215,6 +266,44 @@ TEST_P(StoreTest, ConnectsAgainWhenCutOff) {
   const auto kept = store->add(newEntry("kept", 10)).entry;
   postgres("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = '" +
            schema_ + "'");
+  EXPECT_EQ(store->find(kept.id), kept);
+}
+
+TEST_P(StoreTest, ReadsAreNotHeldBehindAWrite) {
+  const auto store = openStore(url_);
+  store->add(newEntry("kept", 10));
+  holdWriteLock();
+  auto adding = std::async(std::launch::async, [&] { return store->add(newEntry("later", 20)); });
+  awaitWaitingWrite();
+  auto reading = std::async(std::launch::async, [&] { return store->list("sound", 10, 0).total; });
+  const bool readInTime = reading.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  releaseWriteLock();
+  EXPECT_TRUE(readInTime) << "a board waited for an entry being written";
+  EXPECT_EQ(reading.get(), 1);
+  EXPECT_TRUE(adding.get().created);
+}
+
+TEST_P(StoreTest, ADatabaseThatStopsAnsweringIsGivenUpInTime) {
+  if (GetParam() == Backend::Sqlite) GTEST_SKIP() << "a file has no server to stop answering";
+  // The statement timeout as a URL may set it (the default is seconds).
+  const auto store = openStore(postgresUrl("%20-cstatement_timeout%3D300"));
+  const auto kept = store->add(newEntry("kept", 10)).entry;
+  holdWriteLock();
+  auto blocked = std::async(std::launch::async, [&] { store->add(newEntry("later", 20)); });
+  const bool gaveUp = blocked.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  releaseWriteLock();
+  EXPECT_TRUE(gaveUp) << "a write waited for a lock beyond the statement timeout";
+  EXPECT_THROW(blocked.get(), StoreError);
+
+  // A server that answers nothing at all, not even a cancel.
+  const auto frozen = storeBackends();
+  ASSERT_FALSE(frozen.empty());
+  for (const int pid : frozen) kill(pid, SIGSTOP);
+  auto unanswered = std::async(std::launch::async, [&] { store->find(kept.id); });
+  const bool noticed = unanswered.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  for (const int pid : frozen) kill(pid, SIGCONT);
+  EXPECT_TRUE(noticed) << "a read waited for a server that did not answer";
+  EXPECT_THROW(unanswered.get(), StoreError);
   EXPECT_EQ(store->find(kept.id), kept);
 }
 

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "game/edition.h"
 #include "game/game.h"
 #include "game/game_state.h"
@@ -169,6 +172,50 @@ TEST(Verification, AChildProcessFindsTheSameOrFailsInWords) {
     EXPECT_EQ(failed.status, VerificationStatus::Failed) << broken.program;
     EXPECT_NE(failed.error, "");
   }
+}
+
+TEST(Verification, EveryStatusCrossesTheChildsJsonUnchanged) {
+  for (const auto status : {VerificationStatus::Verified, VerificationStatus::BadScript,
+                            VerificationStatus::Refused, VerificationStatus::Failed}) {
+    Verification sent = verifyRecording(WHOLE_GAME);
+    sent.status = status;
+    if (status != VerificationStatus::Verified) sent.error = "said in words";
+    const Verification read = verificationFromJson(verificationJson(sent));
+    EXPECT_EQ(read.status, status) << verificationJson(sent);
+    EXPECT_EQ(read.error, sent.error);
+  }
+}
+
+// The child as KESTAL_PROBE has it behave (see verify_child_probe.cpp).
+Verification probeChild(const char* mode, const std::string& script,
+                        std::chrono::milliseconds time = std::chrono::seconds(20)) {
+  setenv("KESTAL_PROBE", mode, 1);
+  const Verification verification =
+      verifyInChild(script, {.time = time, .program = KESTAL_CHILD_PROBE});
+  unsetenv("KESTAL_PROBE");
+  return verification;
+}
+
+TEST(Verification, AChildHoldsOnlyItsStandardDescriptors) {
+  // Descriptors the child could inherit, as a server's connections would be.
+  int connection[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, connection), 0);
+  const int listening = socket(AF_INET, SOCK_STREAM, 0);
+  const Verification child = probeChild("fds", WHOLE_GAME);
+  EXPECT_EQ(child.error, "0 1 2");
+  for (const int fd : {connection[0], connection[1], listening}) close(fd);
+}
+
+TEST(Verification, AChildThatStopsReadingOrFloodsItsOutputIsEnded) {
+  const auto start = std::chrono::steady_clock::now();
+  // More than a pipe holds: the writing waits on the child.
+  const Verification stuck =
+      probeChild("never-reads", std::string(1 << 20, '#'), std::chrono::milliseconds(500));
+  EXPECT_EQ(stuck.status, VerificationStatus::Failed);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30))
+      << "the deadline did not bound the writing";
+  const Verification flooded = probeChild("floods", WHOLE_GAME);
+  EXPECT_EQ(flooded.status, VerificationStatus::Failed);
 }
 
 }  // namespace
