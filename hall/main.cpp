@@ -1,4 +1,7 @@
 // kestal-hall: the hall of fame server, its verification commands and its moderation.
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <memory>
@@ -6,10 +9,10 @@
 #include <variant>
 #include <vector>
 
-#include "hall/http/command_line.h"
 #include "hall/http/hall_server.h"
-#include "hall/http/stop_signals.h"
-#include "hall/http/verifier_pool.h"
+#include "hall/server/command_line.h"
+#include "hall/server/stop_signals.h"
+#include "hall/server/verifier_pool.h"
 #include "hall/store/store.h"
 #include "hall/verify/child_verifier.h"
 #include "hall/verify/verify_command.h"
@@ -44,14 +47,27 @@ int moderate(const HallCommand& command) {
   return 0;
 }
 
+// Each connection held is a descriptor: the soft limit (1024 under systemd) is raised as far
+// as the hard one allows, which the kernel then holds the process to.
+void allowManyConnections(std::size_t connections) {
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0) return;
+  const rlim_t wanted = std::min<rlim_t>(files.rlim_max, connections + 256);
+  if (files.rlim_cur >= wanted) return;
+  files.rlim_cur = wanted;
+  setrlimit(RLIMIT_NOFILE, &files);
+}
+
 int serve(const HallCommand& command) {
   // A client gone mid-answer must cost an error code, not the process.
   std::signal(SIGPIPE, SIG_IGN);
+  allowManyConnections(command.server.maxConnections);
   const auto store = openOrSay(command.database);
   if (!store) return 1;
   const std::size_t workers = command.workers == 0 ? defaultWorkerCount() : command.workers;
-  VerifierPool pool([](const std::string& script) { return verifyInChild(script); }, workers,
-                    command.queueLimit.value_or(2 * workers));
+  VerifierPool pool(
+      [](const std::string& script, int stop) { return verifyInChild(script, {}, stop); }, workers,
+      command.queueLimit.value_or(2 * workers));
   HallServer server(command.server, *store, pool);
   const auto port = server.bind();
   if (!port) {
@@ -59,6 +75,8 @@ int serve(const HallCommand& command) {
               << urlAuthority(command.server.host, command.server.port) << std::endl;
     return 1;
   }
+  // Verifications under way are ended (their requests answered 503), then the answers are
+  // written and the server returns: well within the unit's stop timeout.
   StopSignals stopSignals([&] {
     pool.close();
     server.stop();

@@ -17,11 +17,11 @@
 #include <string>
 #include <thread>
 
-#include "bench/hall/load_figures.h"
 #include "bench/hall/timed_run.h"
-#include "bench/hall/load_client.h"
-#include "bench/hall/load_recordings.h"
-#include "bench/hall/load_server.h"
+#include "hall/load/hall_process.h"
+#include "hall/load/load_client.h"
+#include "hall/load/load_figures.h"
+#include "hall/load/load_recordings.h"
 
 namespace {
 
@@ -155,11 +155,10 @@ int run(const Options& options) {
   PhaseFigures half;
   PhaseFigures full;
   {
-    HallServer hall(
+    HallProcess hall(
         {options.hall,
          {"--database", "sqlite:" + (directory / "hall.sqlite").string(), "--rate", "1000000"},
-         directory / "hall.log",
-         {}});
+         directory / "hall.log"});
     Load load{wholeGame, Endpoints({hall.port()})};
     perSecond = sustained(load, 2 * cores, options.seconds);
     if (perSecond <= 0) throw std::runtime_error("no whole game was acknowledged");

@@ -1,158 +1,166 @@
 #include "hall/http/hall_server.h"
 
-#include <httplib.h>
-
-#include <atomic>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <chrono>
 #include <iostream>
-#include <thread>
+#include <string>
 
-#include "hall/http/http_answer.h"
-#include "hall/http/request_router.h"
-#include "hall/http/submission_answer.h"
+#include "hall/http/http_connection.h"
+#include "hall/http/server_core.h"
 
 namespace kestal::hall {
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+namespace net = boost::asio;
+using tcp = net::ip::tcp;
+using namespace std::chrono_literals;
 
-template <class Setter>
-void setTimeout(std::chrono::milliseconds timeout, Setter set) {
-  set(static_cast<time_t>(timeout.count() / 1000),
-      static_cast<time_t>(timeout.count() % 1000 * 1000));
-}
+// Once stopping, answers under way get this long to be written.
+constexpr auto kDrainTime = 2s;
+// After the process runs out of descriptors, accepting waits this long before it tries again.
+constexpr auto kAcceptPause = 100ms;
 
-// httplib's own errors (a request it cannot parse, a body over the limit, an address no route
-// takes) come without a body: they get the hall's JSON too.
-void wordError(const Request&, Response& res) {
-  if (res.body.empty()) answerError(res, res.status, defaultSentence(res.status));
-}
-
-void answerException(const Request&, Response& res, std::exception_ptr thrown) {
-  try {
-    std::rethrow_exception(thrown);
-  } catch (const StoreError& error) {
-    std::cerr << "kestal-hall: " << error.what() << std::endl;
-    res.set_header("Retry-After", "30");
-    answerError(res, 503, "The hall's database cannot be reached now; please try again later.");
-  } catch (const std::exception& error) {
-    std::cerr << "kestal-hall: a request failed: " << error.what() << std::endl;
-    answerError(res, 500, "The server met an error with this request.");
-  } catch (...) {
-    std::cerr << "kestal-hall: a request failed" << std::endl;
-    answerError(res, 500, "The server met an error with this request.");
-  }
-}
+// Sent as it is, at once, to a connection beyond the limit; then it is closed.
+const std::string kTooManyConnections = [] {
+  const std::string body =
+      "{\"error\":\"The hall has too many connections open; please try again shortly.\"}";
+  return "HTTP/1.1 503 Service Unavailable\r\nContent-Type: application/json; "
+         "charset=utf-8\r\nContent-Length: " +
+         std::to_string(body.size()) +
+         "\r\nRetry-After: 5\r\nX-Content-Type-Options: nosniff\r\nCache-Control: "
+         "no-store\r\nConnection: close\r\n\r\n" +
+         body;
+}();
 
 }  // namespace
 
 struct HallServer::Impl {
-  Impl(HallServerOptions givenOptions, Store& store, VerifierPool& pool)
+  Impl(HallServerOptions givenOptions, Store& store, VerifierPool& pool, IdentifyFunction identify)
       : options(std::move(givenOptions)),
         limiter(options.ratePerMinute),
-        hall{options, store, pool, limiter} {
-    configure();
-  }
+        hall{options, store, pool, limiter, std::move(identify)},
+        // A submission holds its thread while it waits on the pool; reads take moments.
+        answering(pool.workers() + pool.queueLimit() + options.spareThreads,
+                  pool.workers() + pool.queueLimit() + options.spareThreads),
+        core{options, hall, answering, io.get_executor()} {}
 
-  void configure();
-  void readSubmission(const Request& req, Response& res, const httplib::ContentReader& read);
+  void accept();
+  void onAccepted(boost::system::error_code error, tcp::socket socket);
+  void beginStop();
+  void drain(std::chrono::steady_clock::time_point until);
 
   HallServerOptions options;
   RateLimiter limiter;
   HallContext hall;
-  httplib::Server server;
-  std::atomic<bool> stopRequested = false;
-  std::atomic<bool> serving = false;
-  std::atomic<bool> finished = false;
+  // Declared before the answering threads, so that their last answers are posted to it.
+  net::io_context io{1};
+  WorkQueue answering;
+  ServerCore core;
+  tcp::acceptor acceptor{io};
+  net::steady_timer timer{io};
 };
 
-void HallServer::Impl::configure() {
-  // Every submission that may wait on the pool holds a connection's thread meanwhile.
-  const std::size_t threads = hall.pool.workers() + hall.pool.queueLimit() + options.spareThreads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  setTimeout(options.readTimeout, [&](time_t s, time_t us) { server.set_read_timeout(s, us); });
-  setTimeout(options.writeTimeout, [&](time_t s, time_t us) { server.set_write_timeout(s, us); });
-  server.set_keep_alive_timeout(static_cast<time_t>(options.keepAliveTimeout.count()));
-  server.set_keep_alive_max_count(options.keepAliveMaxCount);
-  server.set_payload_max_length(options.bodyLimit);
-  server.set_tcp_nodelay(true);
-  // httplib's default adds SO_REUSEPORT, which lets a second server take the same port
-  // silently; a port in use must be an error.
-  server.set_socket_options([](socket_t sock) {
-    const int yes = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+void HallServer::Impl::accept() {
+  acceptor.async_accept([this](boost::system::error_code error, tcp::socket socket) {
+    onAccepted(error, std::move(socket));
   });
-  server.set_default_headers(
-      {{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}});
-
-  server.set_pre_routing_handler(
-      [this](const Request& req, Response& res) { return routeRequest(hall, req, res); });
-  server.Post("/api/entries",
-              [this](const Request& req, Response& res, const httplib::ContentReader& read) {
-                readSubmission(req, res, read);
-              });
-  // A client that asks first is told before it sends a body that is too large.
-  server.set_expect_100_continue_handler([this](const Request& req, Response& res) {
-    if (req.get_header_value<uint64_t>("Content-Length") <= options.bodyLimit) return 100;
-    answerError(res, 413, defaultSentence(413));
-    return 413;
-  });
-  server.set_error_handler(wordError);
-  server.set_exception_handler(answerException);
 }
 
-void HallServer::Impl::readSubmission(const Request& req, Response& res,
-                                      const httplib::ContentReader& read) {
-  if (res.status != -1) {
-    // Answered before the body: it is read only so that the connection stays usable. httplib
-    // reads a form through its form parser alone.
-    const auto ignore = [](const char*, std::size_t) { return true; };
-    if (req.is_multipart_form_data()) {
-      read([](const httplib::MultipartFormData&) { return true; }, ignore);
-    } else {
-      read(ignore);
-    }
+void HallServer::Impl::onAccepted(boost::system::error_code error, tcp::socket socket) {
+  if (!acceptor.is_open()) return;
+  if (error) {
+    // Out of descriptors, or a connection gone before it was taken: try again shortly.
+    std::cerr << "kestal-hall: cannot accept a connection: " << error.message() << std::endl;
+    timer.expires_after(kAcceptPause);
+    timer.async_wait([this](boost::system::error_code waited) {
+      if (!waited) accept();
+    });
     return;
   }
-  std::string body;
-  bool tooLarge = false;
-  // A body sent in chunks has no length to check beforehand: what passes the limit is dropped.
-  const bool complete = read([&](const char* data, std::size_t size) {
-    tooLarge = tooLarge || body.size() + size > options.bodyLimit;
-    if (tooLarge) {
-      std::string().swap(body);
-    } else {
-      body.append(data, size);
-    }
-    return true;
-  });
-  if (tooLarge || res.status == 413) return answerError(res, 413, defaultSentence(413));
-  if (!complete) return answerError(res, 400, "The request's body could not be read whole.");
-  answerSubmission(hall, req, body, res);
+  std::size_t open = 0;
+  {
+    std::lock_guard lock(core.connectionsMutex);
+    open = core.connections.size();
+  }
+  if (open >= options.maxConnections) {
+    boost::system::error_code ignored;
+    socket.non_blocking(true, ignored);
+    socket.send(net::buffer(kTooManyConnections), 0, ignored);
+    socket.close(ignored);
+  } else {
+    std::make_shared<HttpConnection>(core, std::move(socket))->start();
+  }
+  accept();
 }
 
-HallServer::HallServer(HallServerOptions options, Store& store, VerifierPool& pool)
-    : impl_(std::make_unique<Impl>(std::move(options), store, pool)) {}
+void HallServer::Impl::beginStop() {
+  if (core.stopping.exchange(true)) return;
+  boost::system::error_code ignored;
+  acceptor.close(ignored);
+  timer.cancel();
+  {
+    std::lock_guard lock(core.connectionsMutex);
+    for (HttpConnection* connection : core.connections) connection->stopWaiting();
+  }
+  drain(std::chrono::steady_clock::now() + kDrainTime);
+}
+
+// Until the last answer under way is written, or the drain time is over.
+void HallServer::Impl::drain(std::chrono::steady_clock::time_point until) {
+  {
+    std::lock_guard lock(core.connectionsMutex);
+    if (core.connections.empty()) return;
+    if (std::chrono::steady_clock::now() >= until) {
+      for (HttpConnection* connection : core.connections) connection->close();
+      io.stop();
+      return;
+    }
+  }
+  timer.expires_after(20ms);
+  timer.async_wait([this, until](boost::system::error_code) { drain(until); });
+}
+
+HallServer::HallServer(HallServerOptions options, Store& store, VerifierPool& pool,
+                       IdentifyFunction identify)
+    : impl_(std::make_unique<Impl>(std::move(options), store, pool, std::move(identify))) {}
 
 HallServer::~HallServer() = default;
 
 std::optional<int> HallServer::bind() {
-  const std::string& host = impl_->options.host;
-  const int port = impl_->options.port;
-  if (port == 0) {
-    const int chosen = impl_->server.bind_to_any_port(host);
-    return chosen > 0 ? std::optional(chosen) : std::nullopt;
+  Impl& impl = *impl_;
+  boost::system::error_code error;
+  tcp::resolver resolver(impl.io);
+  const auto found =
+      resolver.resolve(impl.options.host, std::to_string(impl.options.port),
+                       tcp::resolver::passive | tcp::resolver::numeric_service, error);
+  if (error || found.empty()) return std::nullopt;
+  const tcp::endpoint endpoint = *found.begin();
+  // SO_REUSEADDR only: a port another server holds must be an error, not shared.
+  impl.acceptor.open(endpoint.protocol(), error);
+  if (!error) impl.acceptor.set_option(tcp::acceptor::reuse_address(true), error);
+  if (!error) impl.acceptor.bind(endpoint, error);
+  if (!error) impl.acceptor.listen(net::socket_base::max_listen_connections, error);
+  if (error) {
+    impl.acceptor.close(error);
+    return std::nullopt;
   }
-  return impl_->server.bind_to_port(host, port) ? std::optional(port) : std::nullopt;
+  return impl.acceptor.local_endpoint().port();
 }
 
 bool HallServer::serve() {
-  return impl_->server.listen_after_bind();
+  Impl& impl = *impl_;
+  if (!impl.acceptor.is_open()) return false;
+  // A stop asked for before is among the handlers run first.
+  impl.accept();
+  impl.io.run();
+  return true;
 }
 
 void HallServer::stop() {
-  impl_->server.stop();
+  net::post(impl_->io, [impl = impl_.get()] { impl->beginStop(); });
 }
 
 }  // namespace kestal::hall

@@ -1,4 +1,7 @@
-// The hall's HTTP server: cpp-httplib configured with the hall's routes, limits and headers.
+// The hall's HTTP server: Boost.Beast on one Asio thread, which holds every connection while
+// it waits for a client (a waiting connection costs a few KiB, not a thread), and a bounded
+// set of threads that answer whole requests, which may wait for the database or a
+// verification.
 #pragma once
 
 #include <memory>
@@ -10,7 +13,8 @@ namespace kestal::hall {
 
 class HallServer {
  public:
-  HallServer(HallServerOptions options, Store& store, VerifierPool& pool);
+  HallServer(HallServerOptions options, Store& store, VerifierPool& pool,
+             IdentifyFunction identify = identifyRecording);
   ~HallServer();
   HallServer(const HallServer&) = delete;
   HallServer& operator=(const HallServer&) = delete;
@@ -19,7 +23,8 @@ class HallServer {
   std::optional<int> bind();
   // Serves on the bound port until stop(); false when it could not.
   bool serve();
-  // Any thread, any time, also before serve().
+  // Any thread, any time, also before serve(): no new request is taken; answers under way
+  // are written within a couple of seconds, then serve() returns.
   void stop();
 
  private:

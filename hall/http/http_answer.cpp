@@ -5,27 +5,26 @@
 namespace kestal::hall {
 namespace {
 
-void answer(httplib::Response& res, int status, const std::string& body, const char* type) {
+void answer(HttpResponse& res, int status, std::string body, const char* type) {
   res.status = status;
-  // set_content adds a header; an earlier answer's must not stay beside it.
-  res.headers.erase("Content-Type");
-  res.set_content(body, type);
+  res.setHeader("Content-Type", type);
+  res.body = std::move(body);
 }
 
 }  // namespace
 
-void answerJson(httplib::Response& res, int status, const nlohmann::json& body) {
+void answerJson(HttpResponse& res, int status, const nlohmann::json& body) {
   // Replacement characters instead of an exception: names are checked, but nothing read from
   // the database may end a request.
   answer(res, status, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
          kJsonType);
 }
 
-void answerError(httplib::Response& res, int status, const std::string& sentence) {
+void answerError(HttpResponse& res, int status, const std::string& sentence) {
   answer(res, status, errorBody(sentence), kJsonType);
 }
 
-void answerText(httplib::Response& res, int status, const std::string& text) {
+void answerText(HttpResponse& res, int status, const std::string& text) {
   answer(res, status, text, "text/plain; charset=utf-8");
 }
 
@@ -43,6 +42,8 @@ std::string defaultSentence(int status) {
       return "The request is too large.";
     case 414:
       return "The address is too long.";
+    case 431:
+      return "The request's headers are too large.";
     case 415:
       return "Send the entry as JSON (Content-Type: application/json).";
     case 503:

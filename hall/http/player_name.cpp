@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hall/http/utf8.h"
+#include "hall/server/utf8.h"
 
 namespace kestal::hall {
 namespace {

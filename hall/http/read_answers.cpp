@@ -1,12 +1,13 @@
 #include "hall/http/read_answers.h"
 
+#include <iostream>
 #include <limits>
 #include <optional>
 #include <string>
 
 #include "hall/http/entry_json.h"
 #include "hall/http/http_answer.h"
-#include "hall/http/whole_number.h"
+#include "hall/server/whole_number.h"
 #include "hall/verify/verification.h"
 
 namespace kestal::hall {
@@ -18,26 +19,33 @@ constexpr int kMaxLimit = 100;
 const char* const kUnknownEntry = "No entry in the hall has that number.";
 
 // A query parameter as a whole number within [low, high]; `fallback` when absent.
-std::optional<std::int64_t> numberParam(const httplib::Request& req, const char* key,
+std::optional<std::int64_t> numberParam(const HttpRequest& req, const char* key,
                                         std::int64_t fallback, std::int64_t low,
                                         std::int64_t high) {
-  if (!req.has_param(key)) return fallback;
-  const auto value = parseWholeNumber(req.get_param_value(key));
-  if (!value || *value < low || *value > high) return std::nullopt;
-  return value;
+  if (!req.hasParam(key)) return fallback;
+  return wholeNumberWithin(req.param(key), low, high);
 }
 
 }  // namespace
 
-void answerHealth(HallContext& hall, httplib::Response& res) {
-  answerJson(res, 200,
-             {{"status", "ok"},
-              {"version", std::string(gameVersion())},
-              {"database", std::string(hall.store.kind())}});
+void answerHealth(HallContext& hall, HttpResponse& res) {
+  nlohmann::json health = {{"status", "ok"},
+                           {"version", std::string(gameVersion())},
+                           {"database", std::string(hall.store.kind())}};
+  try {
+    hall.store.ping();
+  } catch (const StoreError& error) {
+    std::cerr << "kestal-hall: " << error.what() << std::endl;
+    health["status"] = "unavailable";
+    health["error"] = kDatabaseUnreachable;
+    res.setHeader("Retry-After", "30");
+    return answerJson(res, 503, health);
+  }
+  answerJson(res, 200, health);
 }
 
-void answerBoard(HallContext& hall, const httplib::Request& req, httplib::Response& res) {
-  const std::string edition = req.has_param("edition") ? req.get_param_value("edition") : "sound";
+void answerBoard(HallContext& hall, const HttpRequest& req, HttpResponse& res) {
+  const std::string edition = req.hasParam("edition") ? req.param("edition") : "sound";
   if (edition != "sound" && edition != "silent") {
     return answerError(res, 400, "The edition must be \"sound\" or \"silent\".");
   }
@@ -49,13 +57,13 @@ void answerBoard(HallContext& hall, const httplib::Request& req, httplib::Respon
   answerJson(res, 200, boardJson(edition, board, *offset));
 }
 
-void answerEntry(HallContext& hall, std::int64_t id, httplib::Response& res) {
+void answerEntry(HallContext& hall, std::int64_t id, HttpResponse& res) {
   const auto entry = hall.store.find(id);
   if (!entry) return answerError(res, 404, kUnknownEntry);
   answerJson(res, 200, entryJson(*entry, hall.store.place(*entry)));
 }
 
-void answerReplay(HallContext& hall, std::int64_t id, httplib::Response& res) {
+void answerReplay(HallContext& hall, std::int64_t id, HttpResponse& res) {
   const auto script = hall.store.replay(id);
   if (!script) return answerError(res, 404, kUnknownEntry);
   answerText(res, 200, *script);

@@ -4,97 +4,76 @@
 #include "hall/http/http_answer.h"
 #include "hall/http/origin_policy.h"
 #include "hall/http/read_answers.h"
-#include "hall/http/routes.h"
+#include "hall/http/submission_answer.h"
 
 namespace kestal::hall {
 namespace {
 
-using httplib::Request;
-using httplib::Response;
-using Handled = httplib::Server::HandlerResponse;
-
-// httplib reads a body for these methods whatever the route.
-bool hasBody(const Request& req) {
-  return req.method == "POST" || req.method == "PUT" || req.method == "PATCH" ||
-         req.method == "DELETE" || req.method == "PRI";
+void refuse(RoutedRequest& routed, int status) {
+  answerError(routed.early, status, defaultSentence(status));
 }
 
-// Bodies httplib would read without any limit.
-bool hasUnboundedBody(const Request& req) {
-  return req.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos ||
-         !req.has_header("Content-Length");
-}
-
-// An error decided before the body. A body of known length is left to httplib to read (then
-// the error handler words the answer), so the next request on the connection starts where it
-// should; a body of no known length is not read at all.
-Handled refuse(const Request& req, Response& res, int status, const std::string& sentence) {
-  if (hasBody(req) && !hasUnboundedBody(req)) {
-    res.status = status;
-    return Handled::Unhandled;
-  }
-  answerError(res, status, sentence);
-  return Handled::Handled;
-}
-
-void addCorsHeaders(const HallServerOptions& options, Response& res) {
-  res.set_header("Access-Control-Allow-Origin", options.allowOrigin);
-  res.set_header("Vary", "Origin");
-}
-
-Handled answerPreflight(const Route& route, Response& res) {
+void answerPreflight(RoutedRequest& routed) {
+  HttpResponse& res = routed.early;
   res.status = 204;
-  res.set_header("Allow", allowedMethods(route.kind));
-  res.set_header("Access-Control-Allow-Methods", allowedMethods(route.kind));
-  res.set_header("Access-Control-Allow-Headers", "Content-Type");
-  res.set_header("Access-Control-Max-Age", "600");
-  res.set_header("Content-Type", kJsonType);
-  return Handled::Handled;
-}
-
-Handled answerRead(HallContext& hall, const Route& route, const Request& req, Response& res) {
-  switch (route.kind) {
-    case RouteKind::Health:
-      answerHealth(hall, res);
-      break;
-    case RouteKind::Entries:
-      answerBoard(hall, req, res);
-      break;
-    case RouteKind::Entry:
-      answerEntry(hall, route.id, res);
-      break;
-    case RouteKind::EntryReplay:
-      answerReplay(hall, route.id, res);
-      break;
-    case RouteKind::Unknown:
-      break;
-  }
-  return Handled::Handled;
+  res.setHeader("Allow", allowedMethods(routed.route.kind));
+  res.setHeader("Access-Control-Allow-Methods", allowedMethods(routed.route.kind));
+  res.setHeader("Access-Control-Allow-Headers", "Content-Type");
+  res.setHeader("Access-Control-Max-Age", "600");
+  res.setHeader("Content-Type", kJsonType);
 }
 
 }  // namespace
 
-Handled routeRequest(HallContext& hall, const Request& req, Response& res) {
-  const OriginVerdict origin =
-      judgeOrigin(req.get_header_value("Origin"), req.get_header_value("Host"),
-                  hall.options.allowOrigin, req.has_header("Origin"));
-  if (origin == OriginVerdict::Refused) return refuse(req, res, 403, defaultSentence(403));
-  if (origin == OriginVerdict::Allowed) addCorsHeaders(hall.options, res);
+RoutedRequest routeHead(const HallServerOptions& options, const HttpRequest& head) {
+  RoutedRequest routed;
+  const OriginVerdict origin = judgeOrigin(head.header("Origin"), head.header("Host"),
+                                           options.allowOrigin, head.hasHeader("Origin"));
+  if (origin == OriginVerdict::Refused) {
+    refuse(routed, 403);
+    return routed;
+  }
+  routed.allowedOrigin = origin == OriginVerdict::Allowed;
+  routed.route = matchRoute(head.path);
+  if (routed.route.kind == RouteKind::Unknown) {
+    refuse(routed, 404);
+  } else if (!routeAllows(routed.route.kind, head.method)) {
+    refuse(routed, 405);
+    routed.early.setHeader("Allow", allowedMethods(routed.route.kind));
+  } else if (head.method == "OPTIONS") {
+    answerPreflight(routed);
+  } else if (head.method == "POST" && !isJsonContentType(head.header("Content-Type"))) {
+    refuse(routed, 415);
+  }
+  return routed;
+}
 
-  const Route route = matchRoute(req.path);
-  if (route.kind == RouteKind::Unknown) return refuse(req, res, 404, defaultSentence(404));
-  if (!routeAllows(route.kind, req.method)) {
-    res.set_header("Allow", allowedMethods(route.kind));
-    return refuse(req, res, 405, defaultSentence(405));
+void answerRoute(HallContext& hall, const RoutedRequest& routed, const HttpRequest& request,
+                 HttpResponse& response) {
+  switch (routed.route.kind) {
+    case RouteKind::Health:
+      return answerHealth(hall, response);
+    case RouteKind::Entries:
+      if (request.method == "POST") return answerSubmission(hall, request, response);
+      return answerBoard(hall, request, response);
+    case RouteKind::Entry:
+      return answerEntry(hall, routed.route.id, response);
+    case RouteKind::EntryReplay:
+      return answerReplay(hall, routed.route.id, response);
+    case RouteKind::Unknown:
+      break;
   }
-  if (req.method == "OPTIONS") return answerPreflight(route, res);
-  if (req.method == "POST") {
-    if (!isJsonContentType(req.get_header_value("Content-Type"))) {
-      return refuse(req, res, 415, defaultSentence(415));
-    }
-    return Handled::Unhandled;
+  answerError(response, 404, defaultSentence(404));
+}
+
+void addRouteHeaders(const HallServerOptions& options, const RoutedRequest& routed,
+                     HttpResponse& response) {
+  response.setHeader("X-Content-Type-Options", "nosniff");
+  response.setHeader("Cache-Control", "no-store");
+  if (routed.allowedOrigin) {
+    response.setHeader("Access-Control-Allow-Origin", options.allowOrigin);
+    response.setHeader("Vary", "Origin");
   }
-  return answerRead(hall, route, req, res);
 }
 
 }  // namespace kestal::hall

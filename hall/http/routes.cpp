@@ -1,6 +1,8 @@
 #include "hall/http/routes.h"
 
-#include "hall/http/whole_number.h"
+#include <cstdint>
+
+#include "hall/server/whole_number.h"
 
 namespace kestal::hall {
 namespace {
@@ -14,8 +16,8 @@ Route entryRoute(std::string_view rest) {
     rest.remove_suffix(kReplay.size());
     kind = RouteKind::EntryReplay;
   }
-  const auto id = parseWholeNumber(rest);
-  if (!id || *id <= 0) return {};
+  const auto id = wholeNumberWithin(rest, 1, INT64_MAX);
+  if (!id) return {};
   return {kind, *id};
 }
 

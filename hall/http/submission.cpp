@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "hall/http/player_name.h"
-#include "hall/http/utf8.h"
+#include "hall/server/utf8.h"
 
 namespace kestal::hall {
 namespace {

@@ -1,15 +1,11 @@
 // POST /api/entries: a recording checked, verified and entered.
 #pragma once
 
-#include <httplib.h>
-
-#include <string>
-
 #include "hall/http/hall_context.h"
+#include "hall/http/http_message.h"
 
 namespace kestal::hall {
 
-void answerSubmission(HallContext& hall, const httplib::Request& req, const std::string& body,
-                      httplib::Response& res);
+void answerSubmission(HallContext& hall, const HttpRequest& req, HttpResponse& res);
 
 }  // namespace kestal::hall

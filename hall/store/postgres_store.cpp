@@ -1,14 +1,19 @@
 #include "hall/store/postgres_store.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <pqxx/pqxx>
 #include <type_traits>
+#include <vector>
 
 #include "hall/store/entry_queries.h"
 #include "hall/store/migrations.h"
 #include "hall/store/one_line.h"
 #include "hall/store/postgres_uri.h"
+#include "hall/store/socket_watchdog.h"
 
 namespace kestal::hall {
 
@@ -35,17 +40,35 @@ pqxx::result run(pqxx::transaction_base& transaction, std::string_view sql,
   return transaction.exec_params(std::string(sql), values...);
 }
 
-// One connection, one caller at a time. A connection found broken is made again once: every
-// operation here can be repeated safely (an add that did commit finds its own entry).
+// Given to every connection unless its URI says otherwise: a database that stops answering
+// costs a request seconds, then a 503, not the server.
+constexpr int kConnectTimeoutSeconds = 5;
+constexpr std::chrono::milliseconds kStatementTimeout{5000};
+// Beyond the statement timeout, before a connection whose server says nothing is cut off.
+constexpr std::chrono::milliseconds kAnswerMargin{1000};
+// Connections open at once; a caller waits for a free one at most kStatementTimeout.
+constexpr std::size_t kMaxConnections = 8;
+
+using Clock = std::chrono::steady_clock;
+
+struct Link {
+  std::unique_ptr<pqxx::connection> connection;
+  std::chrono::milliseconds answerWithin{0};  // 0: the statement timeout is off
+};
+
+// A few connections, each used by one caller at a time, so that a read does not wait for a
+// write; a connection found broken is made again once: every operation here can be repeated
+// safely (an add that did commit finds its own entry).
 class PostgresStore final : public Store {
  public:
   explicit PostgresStore(const std::string& uri)
-      : uri_(uri),
+      : uri_(uriWithConnectTimeout(uri, kConnectTimeoutSeconds)),
         shownUri_(uriWithoutPassword(uri)),
         database_("the PostgreSQL database " + shownUri_) {
-    std::lock_guard lock(mutex_);
-    connect();
-    migrate();
+    withConnection([&](pqxx::connection& connection) {
+      migrate(connection);
+      return 0;
+    });
   }
 
   std::string_view kind() const override { return "postgresql"; }
@@ -67,6 +90,15 @@ class PostgresStore final : public Store {
       }
       transaction.commit();
       return result;
+    });
+  }
+
+  std::optional<StoredEntry> findByDigest(const std::string& recordingDigest) override {
+    return withConnection([&](pqxx::connection& connection) -> std::optional<StoredEntry> {
+      pqxx::read_transaction transaction(connection);
+      const auto rows = run(transaction, queries::kSelectByDigest, recordingDigest);
+      if (rows.empty()) return std::nullopt;
+      return readEntry(rows[0]);
     });
   }
 
@@ -120,16 +152,33 @@ class PostgresStore final : public Store {
     });
   }
 
+  void ping() override {
+    withConnection([&](pqxx::connection& connection) {
+      pqxx::nontransaction(connection).exec("SELECT 1");
+      return 0;
+    });
+  }
+
  private:
-  // The caller holds mutex_.
-  void connect() {
-    connection_.reset();
+  Link connect() {
+    Link link;
     try {
-      auto connection = std::make_unique<pqxx::connection>(uri_);
-      connection->set_client_encoding("UTF8");
+      link.connection = std::make_unique<pqxx::connection>(uri_);
+      // Its first words are bounded too.
+      const SocketWatchdog::Watch watch(watchdog_, link.connection->sock(),
+                                        Clock::now() + kStatementTimeout + kAnswerMargin);
+      link.connection->set_client_encoding("UTF8");
+      pqxx::nontransaction setup(*link.connection);
       // Without it "relation already exists, skipping" and the like go to stderr.
-      pqxx::nontransaction(*connection).exec("SET client_min_messages TO warning");
-      connection_ = std::move(connection);
+      setup.exec("SET client_min_messages TO warning");
+      if (!uriSetsStatementTimeout(uri_)) {
+        setup.exec("SET statement_timeout = " + std::to_string(kStatementTimeout.count()));
+      }
+      const auto timeout = setup.exec(
+          "SELECT setting::bigint FROM pg_settings WHERE name = 'statement_timeout'")[0][0];
+      const auto milliseconds = timeout.as<std::int64_t>();
+      if (milliseconds > 0)
+        link.answerWithin = std::chrono::milliseconds(milliseconds) + kAnswerMargin;
     } catch (const std::exception& error) {
       // libpq quotes a URI it cannot parse, password and all.
       auto reason = oneLine(error.what());
@@ -138,41 +187,89 @@ class PostgresStore final : public Store {
       }
       throw StoreError("cannot reach " + database_ + ": " + reason);
     }
+    return link;
   }
 
-  // The caller holds mutex_.
-  void migrate() {
-    attempt([&](pqxx::connection& connection) {
-      pqxx::work transaction(connection);
-      run(transaction, "SELECT pg_advisory_xact_lock($1)", kSchemaLock);
-      transaction.exec(std::string(kCreateSchemaVersion));
-      const auto current = transaction.exec(std::string(kSelectSchemaVersion))[0][0].as<int>();
-      const auto pending = pendingMigrations(current, database_);
-      for (const Migration& migration : pending)
-        transaction.exec(std::string(migration.postgresql));
-      if (!pending.empty()) run(transaction, kUpdateSchemaVersion, knownSchemaVersion());
-      transaction.commit();
-    });
+  void migrate(pqxx::connection& connection) {
+    pqxx::work transaction(connection);
+    run(transaction, "SELECT pg_advisory_xact_lock($1)", kSchemaLock);
+    transaction.exec(std::string(kCreateSchemaVersion));
+    const auto current = transaction.exec(std::string(kSelectSchemaVersion))[0][0].as<int>();
+    const auto pending = pendingMigrations(current, database_);
+    for (const Migration& migration : pending) transaction.exec(std::string(migration.postgresql));
+    if (!pending.empty()) run(transaction, kUpdateSchemaVersion, knownSchemaVersion());
+    transaction.commit();
+  }
+
+  // A connection of the pool, or none yet (the caller makes it) when fewer are open than
+  // allowed.
+  Link acquire() {
+    std::unique_lock lock(poolMutex_);
+    const bool free = freed_.wait_for(lock, kStatementTimeout,
+                                      [&] { return !idle_.empty() || open_ < kMaxConnections; });
+    if (!free) throw StoreError(database_ + ": every connection is busy; the database is slow");
+    if (idle_.empty()) {
+      ++open_;
+      return {};
+    }
+    Link link = std::move(idle_.back());
+    idle_.pop_back();
+    return link;
+  }
+
+  void release(Link link) {
+    {
+      std::lock_guard lock(poolMutex_);
+      if (link.connection) {
+        idle_.push_back(std::move(link));
+      } else {
+        --open_;
+      }
+    }
+    freed_.notify_one();
   }
 
   template <typename Work>
   std::invoke_result_t<const Work&, pqxx::connection&> withConnection(const Work& work) {
-    std::lock_guard lock(mutex_);
-    return attempt(work);
+    Link link = acquire();
+    try {
+      auto result = attempt(link, work);
+      release(std::move(link));
+      return result;
+    } catch (...) {
+      // A statement that failed leaves its connection as good as before; a broken one goes.
+      if (link.connection && !link.connection->is_open()) link.connection.reset();
+      release(std::move(link));
+      throw;
+    }
   }
 
-  // The caller holds mutex_.
   template <typename Work>
-  std::invoke_result_t<const Work&, pqxx::connection&> attempt(const Work& work) {
+  std::invoke_result_t<const Work&, pqxx::connection&> attempt(Link& link, const Work& work) {
     try {
-      try {
-        if (!connection_) connect();
-        return work(*connection_);
-      } catch (const pqxx::broken_connection&) {
-      } catch (const pqxx::in_doubt_error&) {
+      for (int tries = 0;; ++tries) {
+        if (!link.connection) link = connect();
+        try {
+          std::optional<SocketWatchdog::Watch> watch;
+          if (link.answerWithin.count() > 0) {
+            watch.emplace(watchdog_, link.connection->sock(), Clock::now() + link.answerWithin);
+          }
+          try {
+            return work(*link.connection);
+          } catch (const pqxx::broken_connection&) {
+            if (watch && watch->expired()) {
+              throw StoreError(database_ + ": no answer within " +
+                               std::to_string(link.answerWithin.count()) + " ms");
+            }
+            throw;
+          }
+        } catch (const pqxx::broken_connection&) {
+          if (tries > 0) throw;
+        } catch (const pqxx::in_doubt_error&) {
+          if (tries > 0) throw;
+        }
+        link.connection.reset();
       }
-      connect();
-      return work(*connection_);
     } catch (const StoreError&) {
       throw;
     } catch (const std::exception& error) {
@@ -183,8 +280,11 @@ class PostgresStore final : public Store {
   std::string uri_;
   std::string shownUri_;
   std::string database_;  // "the PostgreSQL database URI-without-password", for errors
-  std::mutex mutex_;
-  std::unique_ptr<pqxx::connection> connection_;
+  SocketWatchdog watchdog_;
+  std::mutex poolMutex_;
+  std::condition_variable freed_;
+  std::vector<Link> idle_;
+  std::size_t open_ = 0;  // idle or in use
 };
 
 }  // namespace

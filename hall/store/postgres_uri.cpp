@@ -49,4 +49,32 @@ std::string uriWithoutPassword(std::string_view uri) {
   return shown;
 }
 
+namespace {
+
+// The query's parameter names, as the URI spells them.
+bool queryNames(std::string_view uri, std::string_view name) {
+  const auto query = uri.find('?');
+  if (query == npos) return false;
+  std::string_view rest = uri.substr(query + 1);
+  while (!rest.empty()) {
+    const auto end = rest.find('&');
+    if (rest.substr(0, end).starts_with(std::string(name) + "=")) return true;
+    rest = end == npos ? std::string_view{} : rest.substr(end + 1);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string uriWithConnectTimeout(std::string_view uri, int seconds) {
+  std::string given(uri);
+  if (queryNames(uri, "connect_timeout")) return given;
+  return given + (uri.find('?') == npos ? "?" : "&") + "connect_timeout=" + std::to_string(seconds);
+}
+
+bool uriSetsStatementTimeout(std::string_view uri) {
+  const auto query = uri.find('?');
+  return query != npos && uri.find("statement_timeout", query) != npos;
+}
+
 }  // namespace kestal::hall

@@ -1,5 +1,6 @@
 // The seam between the hall and its database. Two back ends: SQLite (one file, the default)
-// and PostgreSQL (for several server instances). Every call may come from any thread.
+// and PostgreSQL (for several server instances). Every call may come from any thread; reads
+// do not wait for writes, and no call waits on the database longer than its timeouts.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,9 @@ class Store {
   // already made is returned. The entry is committed, and synced to disk, before this returns.
   virtual AddResult add(const NewEntry& entry) = 0;
 
+  // The entry a recording made, hidden or not; nullopt when no entry has its digest.
+  virtual std::optional<StoredEntry> findByDigest(const std::string& recordingDigest) = 0;
+
   // A visible entry; nullopt when unknown or hidden.
   virtual std::optional<StoredEntry> find(std::int64_t id) = 0;
   // The script of a visible entry as submitted.
@@ -44,6 +48,10 @@ class Store {
 
   // Moderation. false: no entry has that id.
   virtual bool setHidden(std::int64_t id, bool hidden) = 0;
+
+  // Asks the database one cheap question, within a few seconds; throws StoreError when it
+  // cannot be had.
+  virtual void ping() = 0;
 };
 
 // "sqlite:PATH" (relative to the working directory) or a libpq URI "postgresql://..." (also

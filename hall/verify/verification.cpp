@@ -42,24 +42,54 @@ std::string_view gameVersion() {
   return KESTAL_GAME_VERSION;
 }
 
-Verification verifyRecording(std::string_view script) {
+namespace {
+
+// The script read: its edition and key events, or why it cannot be entered.
+struct ReadRecording {
+  std::string edition;
+  replay::KeyScript keys;
+  std::optional<Verification> refusal;
+};
+
+ReadRecording readRecording(std::string_view script) {
   const RecordingHeader header = readRecordingHeader(script);
-  const std::string edition = header.edition.value_or("sound");
-  if (edition != "sound" && edition != "silent") {
-    return refusal(
-        VerificationStatus::BadScript,
-        "The recording's edition " + replay::quoted(edition) + " is neither 'sound' nor 'silent'.");
+  ReadRecording read;
+  read.edition = header.edition.value_or("sound");
+  if (read.edition != "sound" && read.edition != "silent") {
+    read.refusal = refusal(VerificationStatus::BadScript, "The recording's edition " +
+                                                              replay::quoted(read.edition) +
+                                                              " is neither 'sound' nor 'silent'.");
+    return read;
   }
   if (header.version && *header.version != gameVersion()) {
-    return refusal(VerificationStatus::Refused,
-                   "This recording was made with version " + replay::quoted(*header.version) +
-                       " of the game; the hall verifies games of version " +
-                       std::string(gameVersion()) + " only.");
+    read.refusal =
+        refusal(VerificationStatus::Refused,
+                "This recording was made with version " + replay::quoted(*header.version) +
+                    " of the game; the hall verifies games of version " +
+                    std::string(gameVersion()) + " only.");
+    return read;
   }
   std::istringstream in{std::string(script)};
-  const replay::KeyScript keys = replay::parseKeyScript(in);
-  if (!keys.error.empty()) return refusal(VerificationStatus::BadScript, scriptProblem(keys.error));
+  read.keys = replay::parseKeyScript(in);
+  if (!read.keys.error.empty()) {
+    read.refusal = refusal(VerificationStatus::BadScript, scriptProblem(read.keys.error));
+  }
+  return read;
+}
 
+}  // namespace
+
+RecordingIdentity identifyRecording(std::string_view script) {
+  ReadRecording read = readRecording(script);
+  if (read.refusal) return {{}, {}, std::move(read.refusal)};
+  return {read.edition, recordingDigest(read.edition, read.keys.events), std::nullopt};
+}
+
+Verification verifyRecording(std::string_view script) {
+  const ReadRecording read = readRecording(script);
+  if (read.refusal) return *read.refusal;
+  const std::string& edition = read.edition;
+  const replay::KeyScript& keys = read.keys;
   const RecordingRun run =
       playRecording(edition == "silent" ? SILENT_EDITION : SOUND_EDITION, keys.events);
   if (run.gameUnfinished && run.reachedRetraceLimit) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +21,11 @@ struct GameOutcome {
 };
 
 enum class VerificationStatus {
-  Verified,   // `best` holds the recording's best game
-  BadScript,  // the script cannot be read (HTTP 400)
-  Refused,    // readable, but no game to enter: none played, another version, unfinished (422)
-  Failed,     // the server could not finish checking it (500)
+  Verified,     // `best` holds the recording's best game
+  BadScript,    // the script cannot be read (HTTP 400)
+  Refused,      // readable, but no game to enter: none played, another version, unfinished (422)
+  Failed,       // the server could not finish checking it (500)
+  Unavailable,  // not checked: the server is stopping or had no worker free in time (503)
 };
 
 struct Verification {
@@ -37,6 +39,16 @@ struct Verification {
 
 // The game version a recording must name in "# version:" (a missing one is taken as it).
 std::string_view gameVersion();
+
+// What a recording is without playing it: the edition and digest that make it the game it
+// is, or the refusal (BadScript, Refused) that playing it would not change. Cheap: the
+// script is read, not run.
+struct RecordingIdentity {
+  std::string edition;
+  std::string recordingDigest;
+  std::optional<Verification> refusal;
+};
+RecordingIdentity identifyRecording(std::string_view script);
 
 // Runs the game on the script. The game core is one per process: call from one thread at a
 // time (the server runs each in a child process of its own).

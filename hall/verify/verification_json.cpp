@@ -1,3 +1,4 @@
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "hall/verify/verification.h"
@@ -7,7 +8,10 @@ namespace {
 
 using nlohmann::json;
 
-constexpr const char* STATUS_NAMES[] = {"verified", "bad-script", "refused", "failed"};
+// By the enumeration's order; each status crosses from the child under its own name.
+constexpr const char* STATUS_NAMES[] = {"verified", "bad-script", "refused", "failed",
+                                        "unavailable"};
+static_assert(std::size(STATUS_NAMES) == static_cast<int>(VerificationStatus::Unavailable) + 1);
 
 void putGame(json& out, const GameOutcome& game) {
   out["score"] = game.score;
@@ -60,7 +64,7 @@ Verification verificationFromJson(std::string_view text) {
   if (!in.is_object() || !in.contains("status") || !in["status"].is_string()) return verification;
   try {
     const std::string status = in["status"].get<std::string>();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(STATUS_NAMES)); ++i) {
       if (status != STATUS_NAMES[i]) continue;
       Verification read;
       read.status = static_cast<VerificationStatus>(i);

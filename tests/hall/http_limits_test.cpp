@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "hall/http/client_address.h"
-#include "hall/http/command_line.h"
-#include "hall/http/rate_limiter.h"
+#include "hall/server/command_line.h"
+#include "hall/server/rate_limiter.h"
 
 namespace kestal::hall {
 namespace {

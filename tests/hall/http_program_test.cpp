@@ -1,25 +1,30 @@
-// The real kestal-hall: started on a free port, given a real recording, moderated, stopped.
+// The real kestal-hall: started on a free port, given a real recording, moderated, stopped,
+// also in the middle of a verification.
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <signal.h>
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <regex>
-#include <future>
 #include <sstream>
 #include <thread>
 
+#include "hall/load/hall_process.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_directory.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using kestal::hall::load::HallLaunch;
+using kestal::hall::load::HallProcess;
 using nlohmann::json;
-using testsupport::ChildProcess;
 using testsupport::Launch;
 using testsupport::runCommand;
+using testsupport::ScratchDirectory;
 
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -28,19 +33,11 @@ std::string readFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-class ScratchDirectory {
- public:
-  ScratchDirectory()
-      : path_(std::filesystem::temp_directory_path() /
-              ("kestal-hall-program-" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+HallLaunch hallOn(const ScratchDirectory& scratch) {
+  return {KESTAL_HALL_BINARY,
+          {"--database", "sqlite:" + (scratch / "hall.sqlite").string()},
+          scratch / "hall.log"};
+}
 
 TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
   const std::filesystem::path recording =
@@ -49,23 +46,20 @@ TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
   ASSERT_EQ(verified.status, 0) << verified.errors;
   const json verification = json::parse(verified.output);
 
-  ScratchDirectory scratch;
-  const std::string database = "sqlite:" + (scratch.path() / "hall.sqlite").string();
-  ChildProcess hall(
-      Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:0", "--database", database}));
-  const auto line = hall.readLine(30s);
-  ASSERT_TRUE(line) << hall.errors();
-  std::smatch port;
-  ASSERT_TRUE(std::regex_match(
-      *line, port, std::regex(R"(kestal-hall: listening on http://127\.0\.0\.1:(\d+) \(sqlite\))")))
-      << *line;
+  ScratchDirectory scratch("kestal-hall-program");
+  const std::string database = "sqlite:" + (scratch / "hall.sqlite").string();
+  HallProcess hall(hallOn(scratch));
+  EXPECT_TRUE(std::regex_search(
+      hall.output(),
+      std::regex(R"(kestal-hall: listening on http://127\.0\.0\.1:\d+ \(sqlite\)\n)")))
+      << hall.output();
 
   const auto second =
-      runCommand(Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:" + port[1].str(), "--database",
-                         database + "-second"}));
+      runCommand(Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:" + std::to_string(hall.port()),
+                         "--database", database + "-second"}));
   EXPECT_EQ(second.status, 1) << "a second server took the same port";
 
-  httplib::Client client("127.0.0.1", std::stoi(port[1]));
+  httplib::Client client("127.0.0.1", hall.port());
   client.set_read_timeout(120, 0);
   const std::string script = readFile(recording);
   const auto res = client.Post("/api/entries", json{{"name", "Ann"}, {"replay", script}}.dump(),
@@ -78,7 +72,7 @@ TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
   const std::string id = entry.at("id").dump();
   EXPECT_EQ(client.Get("/api/entries/" + id + "/replay")->body, script);
 
-  hall.sendSignal(SIGTERM);
+  hall.signal(SIGTERM);
   EXPECT_EQ(hall.waitForExit(30s), 0);
 
   const auto hidden = runCommand(Launch({KESTAL_HALL_BINARY, "--database", database, "hide", id}));
@@ -102,23 +96,22 @@ std::vector<pid_t> childrenOf(pid_t parent) {
     std::istringstream fields(line.substr(line.rfind(')') + 2));
     char state = 0;
     pid_t ppid = 0;
-    if (fields >> state >> ppid && ppid == parent) children.push_back(std::stoi(entry.path().filename()));
+    if (fields >> state >> ppid && ppid == parent) {
+      children.push_back(std::stoi(entry.path().filename()));
+    }
   }
   return children;
 }
 
 TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
-  ScratchDirectory scratch;
-  ChildProcess hall(Launch({KESTAL_HALL_BINARY, "--listen", "127.0.0.1:0", "--database",
-                            "sqlite:" + (scratch.path() / "hall.sqlite").string()}));
-  const auto line = hall.readLine(30s);
-  ASSERT_TRUE(line) << hall.errors();
-  const int port = std::stoi(line->substr(line->rfind(':') + 1));
+  ScratchDirectory scratch("kestal-hall-program");
+  HallProcess hall(hallOn(scratch));
   // An hour of play: its replay lasts far longer than the stop may take.
-  auto answer = std::async(std::launch::async, [port] {
+  auto answer = std::async(std::launch::async, [port = hall.port()] {
     httplib::Client client("127.0.0.1", port);
     client.set_read_timeout(120, 0);
-    return client.Post("/api/entries", json{{"name", "Ann"}, {"replay", "1 Enter\n215999 Up\n"}}.dump(),
+    return client.Post("/api/entries",
+                       json{{"name", "Ann"}, {"replay", "1 Enter\n215999 Up\n"}}.dump(),
                        "application/json");
   });
   std::vector<pid_t> verifying;
@@ -128,7 +121,7 @@ TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
   }
   ASSERT_FALSE(verifying.empty()) << "no verification started";
   const auto stopped = std::chrono::steady_clock::now();
-  hall.sendSignal(SIGTERM);
+  hall.signal(SIGTERM);
   const auto res = answer.get();
   ASSERT_TRUE(res);
   EXPECT_EQ(res->status, 503) << res->body;
@@ -139,7 +132,7 @@ TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
   EXPECT_EQ(hall.waitForExit(std::chrono::duration_cast<std::chrono::milliseconds>(
                 5s - (std::chrono::steady_clock::now() - stopped))),
             0)
-      << hall.errors();
+      << hall.output();
   for (const pid_t child : verifying) {
     EXPECT_NE(kill(child, 0), 0) << "verification child " << child << " outlived the hall";
   }

@@ -373,6 +373,7 @@ TEST(HallHttp, WhileTheWorkersAreBusyKnownGamesAnswerAndRefusalsCostNoToken) {
   expectHallHeaders(again);
   EXPECT_EQ(again->status, 200);
   EXPECT_EQ(json::parse(again->body), json::parse(first->body));
+  EXPECT_EQ(hall.verifier.verified(), 2) << "a recording the hall holds was played again";
   expectRefusal(post(hall, submission("Dee", "score 5")), 503, "busy");
   hall.verifier.open();
   EXPECT_EQ(waiting.get()->status, 201);

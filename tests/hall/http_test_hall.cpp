@@ -1,7 +1,5 @@
 #include "tests/hall/http_test_hall.h"
 
-#include <unistd.h>
-
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -10,6 +8,11 @@
 namespace kestal::hall::testing {
 
 Verification StubVerifier::operator()(const std::string& script) {
+  ++verified_;
+  return outcome(script);
+}
+
+Verification StubVerifier::outcome(const std::string& script) {
   std::istringstream words(script);
   std::string word;
   std::int64_t score = 1;
@@ -37,6 +40,14 @@ Verification StubVerifier::operator()(const std::string& script) {
   return result;
 }
 
+RecordingIdentity StubVerifier::identify(const std::string& script) {
+  const std::string word = script.substr(0, script.find(' '));
+  if (word != "bad" && word != "refuse") {
+    return {word == "silent" ? "silent" : "sound", "digest of " + script, std::nullopt};
+  }
+  return {{}, {}, outcome(script)};
+}
+
 void StubVerifier::open() {
   gate_.set_value();
 }
@@ -51,16 +62,15 @@ Store& FlakyStore::check() {
 }
 
 TestHall::TestHall(HallSetup setup) {
-  directory_ = std::filesystem::temp_directory_path() /
-               ("kestal-hall-http-" + std::to_string(getpid()) + "-" +
-                std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-  std::filesystem::create_directories(directory_);
-  store =
-      std::make_unique<FlakyStore>(openStore("sqlite:" + (directory_ / "hall.sqlite").string()));
-  pool_ = std::make_unique<VerifierPool>([this](const std::string& s) { return verifier(s); },
-                                         setup.workers, setup.queue);
+  store = std::make_unique<FlakyStore>(
+      openStore("sqlite:" + (directory_.path() / "hall.sqlite").string()));
+  pool_ = std::make_unique<VerifierPool>(
+      [this](const std::string& script, int) { return verifier(script); }, setup.workers,
+      setup.queue);
   setup.options.port = 0;
-  server_ = std::make_unique<HallServer>(setup.options, *store, *pool_);
+  server_ = std::make_unique<HallServer>(
+      setup.options, *store, *pool_,
+      [this](const std::string& script) { return verifier.identify(script); });
   const auto port = server_->bind();
   if (!port) throw std::runtime_error("the test hall cannot bind a port");
   port_ = *port;
@@ -74,7 +84,6 @@ TestHall::~TestHall() {
   server_.reset();
   pool_.reset();
   store.reset();
-  std::filesystem::remove_all(directory_);
 }
 
 httplib::Client TestHall::client() const {

@@ -5,15 +5,15 @@
 #include <httplib.h>
 
 #include <atomic>
-#include <filesystem>
 #include <future>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "hall/http/hall_server.h"
-#include "hall/http/verifier_pool.h"
+#include "hall/server/verifier_pool.h"
 #include "hall/store/store.h"
+#include "tests/support/scratch_directory.h"
 
 namespace kestal::hall::testing {
 
@@ -22,18 +22,26 @@ namespace kestal::hall::testing {
 //   "bad" "refuse" "fail"   those verification statuses
 //   "throw"                 the verifier throws
 //   "wait"                  blocks until open() (then a verified game of score 1)
+// Its identity of a script ("bad" and "refuse" refused at once) is what its verification of the
+// script would give.
 class StubVerifier {
  public:
   Verification operator()(const std::string& script);
+  RecordingIdentity identify(const std::string& script);
+  // Scripts played (not only identified) so far.
+  int verified() const { return verified_; }
   void open();
   // Blocks until a "wait" script has started.
   void awaitWaiting();
 
  private:
+  Verification outcome(const std::string& script);
+
   std::promise<void> gate_;
   std::shared_future<void> opened_ = gate_.get_future().share();
   std::promise<void> waiting_;
   std::atomic<bool> waitingSignalled_ = false;
+  std::atomic<int> verified_ = 0;
 };
 
 // The real store, unless `failing` is set: then every call throws StoreError.
@@ -44,6 +52,9 @@ class FlakyStore : public Store {
 
   std::string_view kind() const override { return store_->kind(); }
   AddResult add(const NewEntry& entry) override { return check().add(entry); }
+  std::optional<StoredEntry> findByDigest(const std::string& digest) override {
+    return check().findByDigest(digest);
+  }
   std::optional<StoredEntry> find(std::int64_t id) override { return check().find(id); }
   std::optional<std::string> replay(std::int64_t id) override { return check().replay(id); }
   Board list(std::string_view edition, int limit, std::int64_t offset) override {
@@ -51,6 +62,7 @@ class FlakyStore : public Store {
   }
   BoardPlace place(const StoredEntry& entry) override { return check().place(entry); }
   bool setHidden(std::int64_t id, bool hidden) override { return check().setHidden(id, hidden); }
+  void ping() override { check().ping(); }
 
  private:
   Store& check();
@@ -75,7 +87,7 @@ class TestHall {
   std::unique_ptr<FlakyStore> store;
 
  private:
-  std::filesystem::path directory_;
+  testsupport::ScratchDirectory directory_{"kestal-hall-http"};
   std::unique_ptr<VerifierPool> pool_;
   std::unique_ptr<HallServer> server_;
   std::thread serving_;

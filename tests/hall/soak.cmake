@@ -1,8 +1,7 @@
 # The long group: kestal-hall killed under a crowd of submissions, on SQLite restarted in
 # place, and behind nginx on one PostgreSQL shared by two instances of which one dies. Nothing
 # acknowledged may be lost, nothing kept twice.
-if(TARGET kestal-hall)
-  include(${PROJECT_SOURCE_DIR}/bench/hall/load_client.cmake)
+if(TRUE)
   add_executable(hall_soak_tests soak_test.cpp nginx_front.cpp)
   target_compile_definitions(hall_soak_tests PRIVATE
     KESTAL_HALL_BINARY="$<TARGET_FILE:kestal-hall>")

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "bench/hall/load_client.h"
-#include "bench/hall/load_figures.h"
-#include "bench/hall/load_recordings.h"
-#include "bench/hall/load_server.h"
+#include "hall/load/hall_process.h"
+#include "hall/load/load_client.h"
+#include "hall/load/load_figures.h"
+#include "hall/load/load_recordings.h"
 #include "tests/hall/nginx_front.h"
 
 namespace {
@@ -42,7 +42,7 @@ fs::path freshDirectory(const std::string& name) {
 
 // Rate limiting is not under test: every client comes from 127.0.0.1.
 HallLaunch hallOn(const std::string& database, const fs::path& log) {
-  return {KESTAL_HALL_BINARY, {"--database", database, "--rate", "1000000"}, log, {}};
+  return {KESTAL_HALL_BINARY, {"--database", database, "--rate", "1000000"}, log};
 }
 
 void waitUntilAnswered(const LoadRun& run, std::size_t count) {
@@ -122,7 +122,8 @@ int connectionFailures(const std::vector<Answer>& answers) {
 
 TEST(HallSoak, SqliteKilledTwiceLosesNothing) {
   const fs::path directory = freshDirectory("hall-soak-sqlite");
-  HallServer hall(hallOn("sqlite:" + (directory / "hall.sqlite").string(), directory / "hall.log"));
+  HallProcess hall(
+      hallOn("sqlite:" + (directory / "hall.sqlite").string(), directory / "hall.log"));
   Endpoints endpoints({hall.port()});
   LoadRun run(endpoints, SUBMISSIONS, soakSubmission, LoadOptions{.clients = CLIENTS});
   for (const std::size_t answered : {SUBMISSIONS / 4, SUBMISSIONS * 3 / 5}) {
@@ -144,8 +145,8 @@ TEST(HallSoak, PostgresqlOneOfTwoBehindNginxKilledLosesNothing) {
   }
   const fs::path directory = freshDirectory("hall-soak-postgresql");
   // One after the other: the first creates the schema.
-  HallServer doomed(hallOn("postgresql://", directory / "doomed.log"));
-  HallServer survivor(hallOn("postgresql://", directory / "survivor.log"));
+  HallProcess doomed(hallOn("postgresql://", directory / "doomed.log"));
+  HallProcess survivor(hallOn("postgresql://", directory / "survivor.log"));
   const kestal::hall::test::NginxFront nginx(directory, {doomed.port(), survivor.port()});
   Endpoints endpoints({nginx.port()});
   const auto start = Clock::now();

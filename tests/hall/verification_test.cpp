@@ -3,6 +3,8 @@
 #include "hall/verify/verification.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,9 +13,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "game/edition.h"
 #include "game/game.h"
@@ -175,14 +174,25 @@ TEST(Verification, AChildProcessFindsTheSameOrFailsInWords) {
 }
 
 TEST(Verification, EveryStatusCrossesTheChildsJsonUnchanged) {
-  for (const auto status : {VerificationStatus::Verified, VerificationStatus::BadScript,
-                            VerificationStatus::Refused, VerificationStatus::Failed}) {
-    Verification sent = verifyRecording(WHOLE_GAME);
+  Verification whole;
+  whole.edition = "silent";
+  whole.best = {.score = 33, .level = 4, .victory = false, .minesKilled = 2, .retraces = 9673};
+  whole.games = {{.score = 0, .level = 1}, whole.best};
+  whole.recordingDigest = "055d07c7";
+  for (const auto status :
+       {VerificationStatus::Verified, VerificationStatus::BadScript, VerificationStatus::Refused,
+        VerificationStatus::Failed, VerificationStatus::Unavailable}) {
+    Verification sent = whole;
     sent.status = status;
     if (status != VerificationStatus::Verified) sent.error = "said in words";
     const Verification read = verificationFromJson(verificationJson(sent));
     EXPECT_EQ(read.status, status) << verificationJson(sent);
     EXPECT_EQ(read.error, sent.error);
+    if (status == VerificationStatus::Verified) {
+      EXPECT_EQ(read.games, sent.games);
+      EXPECT_EQ(read.best, sent.best);
+      EXPECT_EQ(read.recordingDigest, sent.recordingDigest);
+    }
   }
 }
 

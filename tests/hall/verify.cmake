@@ -1,8 +1,5 @@
 # Verification against the replay tool's own account of the same scripts, and in a child
 # process of the real kestal-hall.
-if(NOT TARGET kestal-hall)
-  return()
-endif()
 add_executable(hall_verify_child_probe verify_child_probe.cpp)
 add_executable(hall_verify_tests verification_test.cpp)
 target_compile_definitions(hall_verify_tests PRIVATE

@@ -1,4 +1,4 @@
-#include "hall/http/utf8.h"
+#include "hall/server/utf8.h"
 
 #include <utility>
 

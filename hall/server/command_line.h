@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "hall/http/hall_context.h"
+#include "hall/server/server_options.h"
 
 namespace kestal::hall {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "bench/hall/load_client.h"
+#include "hall/load/load_client.h"
 
 namespace kestal::hall::load {
 

@@ -1,4 +1,4 @@
-#include "bench/hall/load_figures.h"
+#include "hall/load/load_figures.h"
 
 #include <algorithm>
 #include <cmath>

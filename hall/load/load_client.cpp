@@ -1,4 +1,4 @@
-#include "bench/hall/load_client.h"
+#include "hall/load/load_client.h"
 
 #include <httplib.h>
 

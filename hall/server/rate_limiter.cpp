@@ -1,4 +1,4 @@
-#include "hall/http/rate_limiter.h"
+#include "hall/server/rate_limiter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,9 @@ namespace kestal::hall {
 RateLimiter::RateLimiter(int perMinute, std::size_t maxAddresses)
     : capacity_(std::max(perMinute, 1)),
       secondsPerToken_(60.0 / capacity_),
-      maxAddresses_(std::max<std::size_t>(maxAddresses, 1)) {}
+      maxAddresses_(std::max<std::size_t>(maxAddresses, 1)) {
+  byAddress_.reserve(maxAddresses_);
+}
 
 double RateLimiter::tokensAt(const Bucket& bucket, Clock::time_point now) const {
   const double seconds = std::chrono::duration<double>(now - bucket.updated).count();
@@ -18,12 +20,18 @@ double RateLimiter::tokensAt(const Bucket& bucket, Clock::time_point now) const 
 
 std::int64_t RateLimiter::take(const std::string& address, Clock::time_point now) {
   std::lock_guard lock(mutex_);
-  auto found = buckets_.find(address);
-  if (found == buckets_.end()) {
-    if (buckets_.size() >= maxAddresses_) makeRoom(now);
-    found = buckets_.emplace(address, Bucket{capacity_, now}).first;
+  auto found = byAddress_.find(address);
+  if (found != byAddress_.end()) {
+    buckets_.splice(buckets_.begin(), buckets_, found->second);
+  } else {
+    if (buckets_.size() >= maxAddresses_) {
+      byAddress_.erase(buckets_.back().address);
+      buckets_.pop_back();
+    }
+    buckets_.push_front(Bucket{address, capacity_, now});
+    byAddress_.emplace(address, buckets_.begin());
   }
-  Bucket& bucket = found->second;
+  Bucket& bucket = buckets_.front();
   bucket.tokens = tokensAt(bucket, now);
   bucket.updated = std::max(bucket.updated, now);
   if (bucket.tokens >= 1.0) {
@@ -36,15 +44,12 @@ std::int64_t RateLimiter::take(const std::string& address, Clock::time_point now
   return std::max<std::int64_t>(1, static_cast<std::int64_t>(wait));
 }
 
-void RateLimiter::makeRoom(Clock::time_point now) {
-  // Full buckets hold nothing worth keeping.
-  std::erase_if(buckets_,
-                [&](const auto& entry) { return tokensAt(entry.second, now) >= capacity_; });
-  if (buckets_.size() < maxAddresses_) return;
-  auto oldest = std::min_element(buckets_.begin(), buckets_.end(), [](auto& a, auto& b) {
-    return a.second.updated < b.second.updated;
-  });
-  buckets_.erase(oldest);
+void RateLimiter::giveBack(const std::string& address) {
+  std::lock_guard lock(mutex_);
+  const auto found = byAddress_.find(address);
+  if (found != byAddress_.end()) {
+    found->second->tokens = std::min(capacity_, found->second->tokens + 1.0);
+  }
 }
 
 std::size_t RateLimiter::addresses() const {

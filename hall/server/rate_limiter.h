@@ -1,14 +1,15 @@
 // Submissions per client address: a token bucket per address, refilled evenly over a minute.
-// Addresses live only in memory, and only as many as the cap; the buckets that matter least
-// (full ones, which remember nothing, then the oldest) make room for new ones.
+// Addresses live only in memory, and only as many as the cap; the one seen least recently
+// makes room for a new one, so that keeping the table costs the same whatever its size.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <list>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace kestal::hall {
 
@@ -20,23 +21,27 @@ class RateLimiter {
 
   // 0 when a token was taken; otherwise the whole seconds (at least 1) until the next one.
   std::int64_t take(const std::string& address, Clock::time_point now);
+  // Gives back a token taken for work that was then not done.
+  void giveBack(const std::string& address);
 
   std::size_t addresses() const;
 
  private:
   struct Bucket {
+    std::string address;
     double tokens = 0;
     Clock::time_point updated;
   };
+  using Buckets = std::list<Bucket>;  // the most recently seen first
 
   double tokensAt(const Bucket& bucket, Clock::time_point now) const;
-  void makeRoom(Clock::time_point now);
 
   double capacity_;
   double secondsPerToken_;
   std::size_t maxAddresses_;
   mutable std::mutex mutex_;
-  std::map<std::string, Bucket> buckets_;
+  Buckets buckets_;
+  std::unordered_map<std::string, Buckets::iterator> byAddress_;
 };
 
 }  // namespace kestal::hall

@@ -1,4 +1,4 @@
-#include "bench/hall/load_recordings.h"
+#include "hall/load/load_recordings.h"
 
 #include <stdexcept>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "hall/http/utc_date.h"
+#include "hall/server/utc_date.h"
 
 #include <ctime>
 

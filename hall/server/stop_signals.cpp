@@ -1,4 +1,4 @@
-#include "hall/http/stop_signals.h"
+#include "hall/server/stop_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

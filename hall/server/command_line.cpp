@@ -1,20 +1,14 @@
-#include "hall/http/command_line.h"
+#include "hall/server/command_line.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "hall/http/whole_number.h"
+#include "hall/server/whole_number.h"
 
 namespace kestal::hall {
 namespace {
 
 using Parsed = std::variant<HallCommand, CommandLineError>;
-
-std::optional<std::int64_t> numberIn(const std::string& text, std::int64_t low, std::int64_t high) {
-  const auto value = parseWholeNumber(text);
-  if (!value || *value < low || *value > high) return std::nullopt;
-  return value;
-}
 
 // "HOST:PORT", "[V6]:PORT".
 bool readListen(const std::string& text, HallServerOptions& server) {
@@ -25,7 +19,7 @@ bool readListen(const std::string& text, HallServerOptions& server) {
     if (host.size() < 3 || host.back() != ']') return false;
     host = host.substr(1, host.size() - 2);
   }
-  const auto port = numberIn(text.substr(colon + 1), 0, 65535);
+  const auto port = wholeNumberWithin(text.substr(colon + 1), 0, 65535);
   if (!port) return false;
   server.host = host;
   server.port = static_cast<int>(*port);
@@ -95,15 +89,15 @@ std::optional<CommandLineError> Reader::option(const std::string& name) {
   } else if (name == "--database") {
     command_.database = *text;
   } else if (name == "--workers") {
-    const auto n = numberIn(*text, 1, 256);
+    const auto n = wholeNumberWithin(*text, 1, 256);
     if (!n) return CommandLineError{"--workers takes a whole number from 1 to 256"};
     command_.workers = static_cast<std::size_t>(*n);
   } else if (name == "--queue") {
-    const auto n = numberIn(*text, 0, 10000);
+    const auto n = wholeNumberWithin(*text, 0, 10000);
     if (!n) return CommandLineError{"--queue takes a whole number from 0 to 10000"};
     command_.queueLimit = static_cast<std::size_t>(*n);
   } else if (name == "--rate") {
-    const auto n = numberIn(*text, 1, 1000000);
+    const auto n = wholeNumberWithin(*text, 1, 1000000);
     if (!n)
       return CommandLineError{"--rate takes a whole number of submissions a minute, 1 or more"};
     command_.server.ratePerMinute = static_cast<int>(*n);
@@ -125,8 +119,9 @@ Parsed Reader::read() {
       if (auto error = setAction(word == "hide" ? HallAction::Hide : HallAction::Unhide)) {
         return *error;
       }
-      const auto id = next_ < args_.size() ? parseWholeNumber(args_[next_++]) : std::nullopt;
-      if (!id || *id <= 0) return CommandLineError{word + " takes an entry's number"};
+      const auto id =
+          next_ < args_.size() ? wholeNumberWithin(args_[next_++], 1, INT64_MAX) : std::nullopt;
+      if (!id) return CommandLineError{word + " takes an entry's number"};
       command_.entryId = *id;
     } else if (word.starts_with("-")) {
       if (auto error = option(word)) return *error;

@@ -1,0 +1,36 @@
+// What the server's connections share: the options, the hall's state, the threads that
+// answer, and the limits kept across all connections. Inside hall/http only.
+#pragma once
+
+#include <atomic>
+#include <boost/asio/any_io_executor.hpp>
+#include <cstddef>
+#include <mutex>
+#include <unordered_set>
+
+#include "hall/http/hall_context.h"
+#include "hall/server/work_queue.h"
+
+namespace kestal::hall {
+
+class HttpConnection;
+
+struct ServerCore {
+  ServerCore(const HallServerOptions& givenOptions, HallContext& givenHall, WorkQueue& workQueue,
+             boost::asio::any_io_executor executor)
+      : options(givenOptions), hall(givenHall), answering(workQueue), io(std::move(executor)) {}
+
+  const HallServerOptions& options;
+  HallContext& hall;
+  WorkQueue& answering;
+  boost::asio::any_io_executor io;  // the one thread every connection's I/O runs on
+
+  // Request bodies held now, all connections together (bounded by options.bodyBudget).
+  std::atomic<std::size_t> bodyBytes = 0;
+  std::atomic<bool> stopping = false;
+
+  std::mutex connectionsMutex;
+  std::unordered_set<HttpConnection*> connections;
+};
+
+}  // namespace kestal::hall
