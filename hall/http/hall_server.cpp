@@ -45,7 +45,7 @@ struct HallServer::Impl {
         // A submission holds its thread while it waits on the pool; reads take moments.
         answering(pool.workers() + pool.queueLimit() + options.spareThreads,
                   pool.workers() + pool.queueLimit() + options.spareThreads),
-        core{options, hall, answering, io.get_executor()} {}
+        core{options, hall, answering, checkingHealth, io.get_executor()} {}
 
   void accept();
   void onAccepted(boost::system::error_code error, tcp::socket socket);
@@ -58,6 +58,7 @@ struct HallServer::Impl {
   // Declared before the answering threads, so that their last answers are posted to it.
   net::io_context io{1};
   WorkQueue answering;
+  WorkQueue checkingHealth{1, 16};
   ServerCore core;
   tcp::acceptor acceptor{io};
   net::steady_timer timer{io};

@@ -207,7 +207,9 @@ void HttpConnection::answer() {
 
 void HttpConnection::answerOnWorker() {
   auto self = shared_from_this();
-  const bool taken = core_.answering.tryPost([self] {
+  WorkQueue& queue =
+      routed_.route.kind == RouteKind::Health ? core_.checkingHealth : core_.answering;
+  const bool taken = queue.tryPost([self] {
     HttpResponse res;
     try {
       answerRoute(self->core_.hall, self->routed_, self->request_, res);

@@ -17,12 +17,18 @@ class HttpConnection;
 
 struct ServerCore {
   ServerCore(const HallServerOptions& givenOptions, HallContext& givenHall, WorkQueue& workQueue,
-             boost::asio::any_io_executor executor)
-      : options(givenOptions), hall(givenHall), answering(workQueue), io(std::move(executor)) {}
+             WorkQueue& healthQueue, boost::asio::any_io_executor executor)
+      : options(givenOptions),
+        hall(givenHall),
+        answering(workQueue),
+        checkingHealth(healthQueue),
+        io(std::move(executor)) {}
 
   const HallServerOptions& options;
   HallContext& hall;
   WorkQueue& answering;
+  // Health has a thread of its own: a crowd of submissions must not make it look ill.
+  WorkQueue& checkingHealth;
   boost::asio::any_io_executor io;  // the one thread every connection's I/O runs on
 
   // Request bodies held now, all connections together (bounded by options.bodyBudget).
