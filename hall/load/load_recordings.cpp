@@ -28,6 +28,14 @@ std::string shortGame(std::size_t index) {
   return script;
 }
 
+std::string numberedGame(std::size_t index) {
+  std::string script = line(1, "Enter");
+  for (std::size_t bit = 0; bit < 16; ++bit) {
+    if ((index >> bit & 1) != 0) script += line(20 + 2 * bit, "Up");
+  }
+  return script + line(SHORT_GAME_ESCAPE, "Escape") + line(SHORT_GAME_ESCAPE + ANSWER_DELAY, "n");
+}
+
 std::string wholeGameVariant(const std::string& wholeGame, std::size_t index) {
   std::string_view text = wholeGame;
   while (text.ends_with('\n') || text.ends_with('\r')) text.remove_suffix(1);

@@ -14,6 +14,7 @@
 
 #include "hall/load/hall_process.h"
 #include "tests/support/child_process.h"
+#include "tests/support/process_status.h"
 #include "tests/support/scratch_directory.h"
 
 namespace {
@@ -86,23 +87,6 @@ TEST(HallProgram, EntersAWholeGameWithTheScoreItsVerificationPrints) {
   EXPECT_EQ(std::count(nonsense.errors.begin(), nonsense.errors.end(), '\n'), 1) << nonsense.errors;
 }
 
-// The hall's child processes, from /proc.
-std::vector<pid_t> childrenOf(pid_t parent) {
-  std::vector<pid_t> children;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    char state = 0;
-    pid_t ppid = 0;
-    if (fields >> state >> ppid && ppid == parent) {
-      children.push_back(std::stoi(entry.path().filename()));
-    }
-  }
-  return children;
-}
-
 TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
   ScratchDirectory scratch("kestal-hall-program");
   HallProcess hall(hallOn(scratch));
@@ -117,7 +101,7 @@ TEST(HallProgram, StoppedMidVerificationAnswers503AndEndsWithinFiveSeconds) {
   std::vector<pid_t> verifying;
   for (int tries = 0; tries < 1000 && verifying.empty(); ++tries) {
     std::this_thread::sleep_for(10ms);
-    verifying = childrenOf(hall.pid());
+    verifying = testsupport::childProcesses(hall.pid());
   }
   ASSERT_FALSE(verifying.empty()) << "no verification started";
   const auto stopped = std::chrono::steady_clock::now();

@@ -39,8 +39,38 @@ bool accepts(int port) {
   return connected;
 }
 
-void writeConfig(const fs::path& file, const fs::path& directory, int port,
-                 const std::vector<int>& hallPorts) {
+std::string readText(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// `text` with the line holding `line` replaced by `with` (lines of their own, indented alike).
+std::string replaceLine(std::string text, const std::string& line, const std::string& with,
+                        const fs::path& site) {
+  const auto at = text.find(line);
+  if (at == std::string::npos) {
+    throw std::runtime_error(site.string() + " has no line \"" + line + "\" to set for the test");
+  }
+  const auto start = text.rfind('\n', at) + 1;
+  const auto end = text.find('\n', at);
+  return text.replace(start, end - start, with);
+}
+
+// The shipped site, set for the test: its instances, a loopback port, no IPv6.
+std::string siteForTest(const fs::path& site, int port, const std::vector<int>& hallPorts) {
+  std::string servers;
+  for (int hallPort : hallPorts) {
+    servers += (servers.empty() ? "" : "\n") + std::string("    server 127.0.0.1:") +
+               std::to_string(hallPort) + ";";
+  }
+  std::string text = readText(site);
+  text = replaceLine(text, "server 127.0.0.1:8081;", servers, site);
+  text =
+      replaceLine(text, "listen 80;", "    listen 127.0.0.1:" + std::to_string(port) + ";", site);
+  return replaceLine(text, "listen [::]:80;", "", site);
+}
+
+void writeConfig(const fs::path& file, const fs::path& directory, const std::string& site) {
   std::ofstream config(file);
   const std::string dir = directory.string();
   // As root, nginx would hand its workers to "nobody", who cannot write the test's folder.
@@ -51,23 +81,16 @@ void writeConfig(const fs::path& file, const fs::path& directory, int port,
   for (const char* temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"}) {
     config << "  " << temp << "_temp_path " << dir << "/" << temp << ";\n";
   }
-  config << "  upstream halls {\n";
-  for (int hallPort : hallPorts) config << "    server 127.0.0.1:" << hallPort << ";\n";
-  config << "  }\n  server {\n    listen 127.0.0.1:" << port << ";\n"
-         << "    client_max_body_size 9m;\n    location /api/ {\n"
-         << "      proxy_pass http://halls;\n"
-         << "      proxy_next_upstream error timeout non_idempotent;\n"
-         << "      proxy_connect_timeout 2s;\n      proxy_read_timeout 120s;\n"
-         << "      proxy_set_header Host $http_host;\n"
-         << "      proxy_set_header X-Real-IP $remote_addr;\n    }\n  }\n}\n";
+  config << site << "\n}\n";
 }
 
 }  // namespace
 
-NginxFront::NginxFront(const fs::path& directory, const std::vector<int>& hallPorts)
-    : port_(freeLoopbackPort()) {
+NginxFront::NginxFront(const fs::path& directory, const fs::path& site,
+                       const std::vector<int>& hallPorts)
+    : directory_(directory), port_(freeLoopbackPort()) {
   const fs::path config = directory / "nginx.conf";
-  writeConfig(config, directory, port_, hallPorts);
+  writeConfig(config, directory, siteForTest(site, port_, hallPorts));
   testsupport::Launch launch({"/usr/sbin/nginx", "-p", directory.string(), "-c", config.string()});
   launch.discardOutput = true;
   process_ = std::make_unique<testsupport::ChildProcess>(launch);
@@ -75,11 +98,11 @@ NginxFront::NginxFront(const fs::path& directory, const std::vector<int>& hallPo
     if (!process_->running()) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  if (!accepts(port_)) {
-    std::ifstream log(directory / "error.log");
-    throw std::runtime_error("nginx did not start: " +
-                             std::string(std::istreambuf_iterator<char>(log), {}));
-  }
+  if (!accepts(port_)) throw std::runtime_error("nginx did not start: " + errorLog());
+}
+
+std::string NginxFront::errorLog() const {
+  return readText(directory_ / "error.log");
 }
 
 NginxFront::~NginxFront() {

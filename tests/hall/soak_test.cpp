@@ -1,5 +1,6 @@
-// kestal-hall killed without warning in the middle of a crowd of submissions: every entry it
-// acknowledged is there afterwards, with its name and score, and no recording is kept twice.
+// kestal-hall killed without warning in the middle of a crowd of submissions, or its
+// PostgreSQL database lost and back: every entry it acknowledged is there afterwards, with its
+// name and score, and no recording is kept twice.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,6 +19,9 @@
 #include "hall/load/load_figures.h"
 #include "hall/load/load_recordings.h"
 #include "tests/hall/nginx_front.h"
+#include "tests/support/child_process.h"
+#include "tests/support/process_status.h"
+#include "tests/support/scratch_directory.h"
 
 namespace {
 
@@ -31,13 +35,6 @@ constexpr std::size_t CLIENTS = 8;
 
 Submission soakSubmission(std::size_t index) {
   return {"soak " + std::to_string(index), shortGame(index), {}};
-}
-
-fs::path freshDirectory(const std::string& name) {
-  const fs::path directory = fs::path(testing::TempDir()) / name;
-  fs::remove_all(directory);
-  fs::create_directories(directory);
-  return directory;
 }
 
 // Rate limiting is not under test: every client comes from 127.0.0.1.
@@ -120,8 +117,23 @@ int connectionFailures(const std::vector<Answer>& answers) {
   return failures;
 }
 
+// Until the instance is verifying a recording: work in flight.
+void awaitVerification(const HallProcess& hall) {
+  for (int tries = 0; tries < 2000; ++tries) {
+    if (!testsupport::childProcesses(hall.pid()).empty()) return;
+    std::this_thread::sleep_for(1ms);
+  }
+  FAIL() << "the instance verified nothing for 2 s";
+}
+
+bool needsPostgresql() {
+  if (std::getenv("PGHOST") != nullptr) return false;
+  std::cout << "needs a PostgreSQL cluster: run it under pg_virtualenv (soak_postgresql.sh)\n";
+  return true;
+}
+
 TEST(HallSoak, SqliteKilledTwiceLosesNothing) {
-  const fs::path directory = freshDirectory("hall-soak-sqlite");
+  const testsupport::ScratchDirectory directory("kestal-hall-soak");
   HallProcess hall(
       hallOn("sqlite:" + (directory / "hall.sqlite").string(), directory / "hall.log"));
   Endpoints endpoints({hall.port()});
@@ -140,18 +152,18 @@ TEST(HallSoak, SqliteKilledTwiceLosesNothing) {
 }
 
 TEST(HallSoak, PostgresqlOneOfTwoBehindNginxKilledLosesNothing) {
-  if (std::getenv("PGHOST") == nullptr) {
-    GTEST_SKIP() << "needs a PostgreSQL cluster: run it under pg_virtualenv";
-  }
-  const fs::path directory = freshDirectory("hall-soak-postgresql");
+  if (needsPostgresql()) GTEST_SKIP() << "needs a PostgreSQL cluster";
+  const testsupport::ScratchDirectory directory("kestal-hall-soak");
   // One after the other: the first creates the schema.
   HallProcess doomed(hallOn("postgresql://", directory / "doomed.log"));
   HallProcess survivor(hallOn("postgresql://", directory / "survivor.log"));
-  const kestal::hall::test::NginxFront nginx(directory, {doomed.port(), survivor.port()});
+  const kestal::hall::test::NginxFront nginx(directory.path(), KESTAL_NGINX_SITE,
+                                             {doomed.port(), survivor.port()});
   Endpoints endpoints({nginx.port()});
   const auto start = Clock::now();
   LoadRun run(endpoints, SUBMISSIONS, soakSubmission, LoadOptions{.clients = CLIENTS});
   waitUntilAnswered(run, SUBMISSIONS / 3);
+  awaitVerification(doomed);
   doomed.kill();
   const std::vector<Answer>& answers = run.wait();
   const PhaseFigures figures = phaseFigures(answers);
@@ -160,10 +172,59 @@ TEST(HallSoak, PostgresqlOneOfTwoBehindNginxKilledLosesNothing) {
             << "answers in " << figures.medianSeconds << " s (median), " << figures.p99Seconds
             << " s (99th percentile)\n";
   // nginx passes what the lost instance did not answer on to the other: the players see at
-  // most a retry.
+  // most a retry, and nginx's log shows what it passed on.
   connectionFailures(answers);
+  const std::string log = nginx.errorLog();
+  EXPECT_NE(log.find("while reading response header from upstream"), std::string::npos)
+      << "the killed instance had no request in flight: " << log;
   expectEachAcknowledgedOnce(nginx.port(), answers);
   expectEachAcknowledgedOnce(survivor.port(), answers);
+}
+
+// pg_ctlcluster on the throw-away cluster pg_virtualenv made.
+void cluster(const std::string& action) {
+  const char* version = std::getenv("PGVERSION");
+  const auto done =
+      testsupport::runCommand(testsupport::Launch({"pg_ctlcluster", version ? version : "15",
+                                                   "regress", action, "-m", "fast"}),
+                              60s);
+  ASSERT_EQ(done.status, 0) << "pg_ctlcluster " << action << ": " << done.errors;
+}
+
+TEST(HallSoak, PostgresqlLostAndBackLosesNothing) {
+  if (needsPostgresql()) GTEST_SKIP() << "needs a PostgreSQL cluster";
+  const testsupport::ScratchDirectory directory("kestal-hall-soak");
+  // A database of its own in the cluster the other case used.
+  const auto created =
+      testsupport::runCommand(testsupport::Launch({"createdb", "hall_lost_and_back"}), 60s);
+  ASSERT_EQ(created.status, 0) << created.errors;
+  HallProcess hall(hallOn("postgresql:///hall_lost_and_back", directory / "hall.log"));
+  Endpoints endpoints({hall.port()});
+  constexpr std::size_t count = 80;
+  LoadRun run(endpoints, count, soakSubmission,
+              LoadOptions{.clients = 4, .longestWait = std::chrono::milliseconds(300)});
+  waitUntilAnswered(run, count / 4);
+  cluster("restart");
+  waitUntilAnswered(run, count / 2);
+  cluster("stop");
+  const auto stopped = Clock::now();
+  // While it is gone: health says so, and a submission is refused in words.
+  const Reply health = httpGet(hall.port(), "/api/health");
+  const Json said = Json::parse(health.body, nullptr, false);
+  EXPECT_EQ(health.status, 503) << health.body;
+  EXPECT_EQ(said.value("status", ""), "unavailable") << health.body;
+  EXPECT_NE(said.value("error", "").find("database"), std::string::npos) << health.body;
+  const std::size_t answeredWhileDown = run.answered();
+  std::this_thread::sleep_until(stopped + 5s);
+  EXPECT_LE(run.answered(), answeredWhileDown + 4) << "entries made without a database";
+  cluster("start");
+  const std::vector<Answer>& answers = run.wait();
+  std::size_t refused = 0;
+  for (const Answer& answer : answers) refused += static_cast<std::size_t>(answer.refusals);
+  EXPECT_GT(refused, 0u) << "no submission met the database gone";
+  connectionFailures(answers);
+  EXPECT_EQ(getJson(hall.port(), "/api/health").value("status", ""), "ok");
+  expectEachAcknowledgedOnce(hall.port(), answers);
 }
 
 }  // namespace
