@@ -23,7 +23,8 @@ PACKAGES=(
   desktop-file-utils         # validation of the installed desktop entry
   clang libclang-rt-14-dev   # fuzzing and sanitizers
   valgrind
-  libcpp-httplib-dev nlohmann-json3-dev  # the hall of fame server: HTTP, JSON
+  libboost1.81-dev nlohmann-json3-dev    # the hall of fame server: HTTP (Beast, Asio), JSON
+  libcpp-httplib-dev                     # its tests' and load benchmark's HTTP clients
   libssl-dev                             # SHA-256, to know a recording submitted twice
   libsqlite3-dev libpqxx-dev             # its two stores
   postgresql-common postgresql           # a throw-away PostgreSQL for the store's tests
