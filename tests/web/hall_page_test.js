@@ -4,13 +4,12 @@
 'use strict';
 
 const assert = require('node:assert');
-const {spawn} = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const readline = require('node:readline');
 const {test, before, after} = require('node:test');
 const h = require('./harness');
+const {startHall} = require('./hall_process');
 const live = require('./live_play');
 const site = require('../../tools/site/serve');
 
@@ -26,20 +25,6 @@ const SILENT_SHORT = [300, 400];
 
 const shared = {};
 
-// kestal-hall on a free port with a database of its own; resolves to its address.
-async function startHall(dir) {
-  const hall = spawn(process.env.KESTAL_HALL, ['--listen', '127.0.0.1:0', '--rate', '1000',
-                                               '--database', `sqlite:${path.join(dir, 'hall.sqlite')}`]);
-  shared.hall = hall;
-  const lines = readline.createInterface({input: hall.stdout});
-  hall.stderr.pipe(process.stderr);
-  for await (const line of lines) {
-    const at = /listening on (http:\/\/\S+)/.exec(line);
-    if (at) return at[1];
-  }
-  throw new Error('kestal-hall ended before it listened');
-}
-
 async function enter(hallUrl, name, replay) {
   const response = await fetch(`${hallUrl}/api/entries`, {
     method: 'POST', headers: {'Content-Type': 'application/json'}, body: JSON.stringify({name, replay}),
@@ -50,7 +35,8 @@ async function enter(hallUrl, name, replay) {
 
 before(async () => {
   shared.dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestal-hall-page-'));
-  const hallUrl = await startHall(shared.dir);
+  shared.hall = await startHall(shared.dir, ['--rate', '1000']);
+  const hallUrl = shared.hall.url;
   shared.whole = await enter(hallUrl, MARKUP_NAME, WHOLE_GAME);
   for (const n of SOUND_SHORT) await enter(hallUrl, `Pilot ${n}`, shortGame('sound', n));
   shared.silent = [];
@@ -66,7 +52,7 @@ before(async () => {
 after(async () => {
   if (shared.browser) await shared.browser.close();
   if (shared.server) await shared.server.close();
-  if (shared.hall) shared.hall.kill();
+  if (shared.hall) await shared.hall.stop();
   for (const dir of [shared.site, shared.dir]) if (dir) fs.rmSync(dir, {recursive: true, force: true});
 });
 

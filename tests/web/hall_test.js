@@ -7,13 +7,12 @@
 'use strict';
 
 const assert = require('node:assert');
-const {spawn} = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const readline = require('node:readline');
 const {test, before, after} = require('node:test');
 const h = require('./harness');
+const {startHall} = require('./hall_process');
 const live = require('./live_play');
 const {serve} = require('../../tools/site/serve');
 
@@ -33,21 +32,16 @@ before(async () => {
     return;
   }
   shared.dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestal-hall-entry-'));
-  shared.hall = spawn(process.env.KESTAL_HALL, ['--listen', '127.0.0.1:0', '--database',
-                                                `sqlite:${path.join(shared.dir, 'hall.sqlite')}`]);
-  for await (const line of readline.createInterface({input: shared.hall.stdout})) {
-    shared.hallUrl = (/listening on (http:\/\/\S+)/.exec(line) || [])[1];
-    if (shared.hallUrl) break;
-  }
+  shared.hall = await startHall(shared.dir);
   shared.browser = await h.launchBrowser();
   shared.site = h.installSite(process.env.KESTAL_WEB_BUILD);
   shared.server = await serve(shared.site, {headScript: shared.browser.headScript || undefined,
-                                            hall: shared.hallUrl});
+                                            hall: shared.hall.url});
   shared.url = shared.server.url;
 });
 
 after(async () => {
-  if (shared.hall) shared.hall.kill();
+  if (shared.hall) await shared.hall.stop();
   if (shared.browser) await shared.browser.close();
   if (shared.server) await shared.server.close();
   for (const dir of [shared.dir, shared.site]) {
@@ -134,8 +128,7 @@ test('with the hall down: said in words, and the recording is still shared', asy
     t.skip('the hall of a site elsewhere is not ours to stop');
     return;
   }
-  shared.hall.kill();
-  await new Promise(done => shared.hall.once('exit', done));
+  await shared.hall.stop();
   const page = await playShortGame();
   await h.waitFor(page, () => document.getElementById('hall-entry').dataset.hall,
                   {what: 'the hall tried'});

@@ -94,8 +94,7 @@ async function watchGame(entry, button) {
     if (!response.ok) throw await failure(response);
     const script = await response.text();
     const {shareLink} = await import('./page-replay.js');
-    const link = await shareLink(script);
-    location.assign(link.replace(/[^/]*#/, GAME_PAGES[entry.edition] + '#'));
+    location.assign(await shareLink(script, GAME_PAGES[entry.edition]));
   } catch (error) {
     say(error.message);
     button.disabled = false;

@@ -118,7 +118,7 @@ function prepareWatching(script) {
   }
   if (header.edition && header.edition !== edition) {
     const other = header.edition === 'silent' ? 'silent.html' : 'index.html';
-    replays.shareLink(script).then(link => location.replace(link.replace(/[^/]*#/, other + '#')));
+    replays.shareLink(script, other).then(link => location.replace(link));
     return;
   }
   const Module = window.Module;

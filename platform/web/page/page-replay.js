@@ -137,10 +137,13 @@ function fromBase64Url(text) {
   return bytes;
 }
 
-export async function shareLink(script) {
+// The address that plays `script`: on this page, or on `page` (a file name beside it, such as
+// "silent.html").
+export async function shareLink(script, page) {
   const packed = await transform(new TextEncoder().encode(retracesAsDifferences(script)),
                                  new CompressionStream('deflate-raw'));
-  return location.origin + location.pathname + HASH_PREFIX + toBase64Url(packed);
+  const path = page ? location.pathname.replace(/[^/]*$/, page) : location.pathname;
+  return location.origin + path + HASH_PREFIX + toBase64Url(packed);
 }
 
 // The script in this page's address, or null when it carries none. Throws an Error whose
