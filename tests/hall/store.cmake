@@ -5,7 +5,8 @@ pkg_check_modules(KESTAL_TEST_SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
 pkg_check_modules(KESTAL_TEST_PQXX REQUIRED IMPORTED_TARGET libpqxx)
 
 add_executable(hall_store_tests store_test.cpp)
-target_link_libraries(hall_store_tests PRIVATE kestal_hall_store PkgConfig::KESTAL_TEST_SQLITE3
+target_link_libraries(hall_store_tests PRIVATE kestal_hall_store kestal_test_support
+                      PkgConfig::KESTAL_TEST_SQLITE3
                       PkgConfig::KESTAL_TEST_PQXX GTest::gmock GTest::gtest_main Threads::Threads)
 # Here the SQLite cases; the PostgreSQL ones run in HallStorePostgres, on its cluster.
 gtest_discover_tests(hall_store_tests TEST_FILTER -*/Postgres:*.ConnectsAgainWhenCutOff/Sqlite)

@@ -25,6 +25,7 @@
 #include "screen/keyboard.h"
 #include "screen/program.h"
 #include "tests/support/child_process.h"
+#include "tests/support/scratch_directory.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ TEST(Verification, EachGameEndsWhereTheReplayToolEnds) {
   for (const char* script :
        {"tests/regression/whole_game.keys", "tests/robustness/fuzz/seeds/play_and_quit.keys"}) {
     SCOPED_TRACE(script);
-    const fs::path state = fs::path(testing::TempDir()) / "verify-state.jsonl";
+    const testsupport::ScratchDirectory scratch("kestal-verify");
+    const fs::path state = scratch / "state.jsonl";
     const auto replay = testsupport::runCommand(
         testsupport::Launch({KESTAL_REPLAY_BINARY, "--keys", (SOURCE / script).string(), "--frames",
                              "216000", "--state", state.string()}),
