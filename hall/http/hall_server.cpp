@@ -6,7 +6,9 @@
 #include <boost/asio/steady_timer.hpp>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "hall/http/http_connection.h"
 #include "hall/http/server_core.h"
@@ -49,6 +51,8 @@ struct HallServer::Impl {
 
   void accept();
   void onAccepted(boost::system::error_code error, tcp::socket socket);
+  bool makeRoom();
+  std::vector<std::shared_ptr<HttpConnection>> connections();
   void beginStop();
   void drain(std::chrono::steady_clock::time_point until);
 
@@ -81,12 +85,7 @@ void HallServer::Impl::onAccepted(boost::system::error_code error, tcp::socket s
     });
     return;
   }
-  std::size_t open = 0;
-  {
-    std::lock_guard lock(core.connectionsMutex);
-    open = core.connections.size();
-  }
-  if (open >= options.maxConnections) {
+  if (!makeRoom()) {
     boost::system::error_code ignored;
     socket.non_blocking(true, ignored);
     socket.send(net::buffer(kTooManyConnections), 0, ignored);
@@ -97,15 +96,44 @@ void HallServer::Impl::onAccepted(boost::system::error_code error, tcp::socket s
   accept();
 }
 
+// At the limit, the connection that has waited longest for a request it has not sent whole
+// makes room for the new one: clients that connect and say nothing cannot keep others out.
+bool HallServer::Impl::makeRoom() {
+  {
+    std::lock_guard lock(core.connectionsMutex);
+    if (core.openConnections < options.maxConnections) return true;
+  }
+  std::shared_ptr<HttpConnection> oldest;
+  std::chrono::steady_clock::time_point oldestSince{};
+  for (const auto& connection : connections()) {
+    const auto since = connection->readingSince();
+    if (since && (!oldest || *since < oldestSince)) {
+      oldest = connection;
+      oldestSince = *since;
+    }
+  }
+  if (!oldest) return false;
+  oldest->close();
+  return true;
+}
+
+// Those still alive: one may be ending on an answering thread meanwhile.
+std::vector<std::shared_ptr<HttpConnection>> HallServer::Impl::connections() {
+  std::vector<std::shared_ptr<HttpConnection>> alive;
+  std::lock_guard lock(core.connectionsMutex);
+  alive.reserve(core.connections.size());
+  for (HttpConnection* connection : core.connections) {
+    if (auto held = connection->weak_from_this().lock()) alive.push_back(std::move(held));
+  }
+  return alive;
+}
+
 void HallServer::Impl::beginStop() {
   if (core.stopping.exchange(true)) return;
   boost::system::error_code ignored;
   acceptor.close(ignored);
   timer.cancel();
-  {
-    std::lock_guard lock(core.connectionsMutex);
-    for (HttpConnection* connection : core.connections) connection->stopWaiting();
-  }
+  for (const auto& connection : connections()) connection->stopReading();
   drain(std::chrono::steady_clock::now() + kDrainTime);
 }
 
@@ -114,11 +142,11 @@ void HallServer::Impl::drain(std::chrono::steady_clock::time_point until) {
   {
     std::lock_guard lock(core.connectionsMutex);
     if (core.connections.empty()) return;
-    if (std::chrono::steady_clock::now() >= until) {
-      for (HttpConnection* connection : core.connections) connection->close();
-      io.stop();
-      return;
-    }
+  }
+  if (std::chrono::steady_clock::now() >= until) {
+    for (const auto& connection : connections()) connection->close();
+    io.stop();
+    return;
   }
   timer.expires_after(20ms);
   timer.async_wait([this, until](boost::system::error_code) { drain(until); });

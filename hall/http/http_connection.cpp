@@ -74,12 +74,14 @@ HttpConnection::HttpConnection(ServerCore& core, net::ip::tcp::socket socket)
     : core_(core), stream_(std::move(socket)), buffer_(core.options.headerLimit + (64 << 10)) {
   std::lock_guard lock(core_.connectionsMutex);
   core_.connections.insert(this);
+  ++core_.openConnections;
 }
 
 HttpConnection::~HttpConnection() {
   releaseBody();
   std::lock_guard lock(core_.connectionsMutex);
   core_.connections.erase(this);
+  if (!closed_) --core_.openConnections;
 }
 
 void HttpConnection::start() {
@@ -90,17 +92,29 @@ void HttpConnection::start() {
 }
 
 void HttpConnection::close() {
+  {
+    std::lock_guard lock(core_.connectionsMutex);
+    if (!closed_) --core_.openConnections;
+    closed_ = true;
+    reading_ = false;
+  }
   beast::error_code ignored;
   stream_.socket().shutdown(net::ip::tcp::socket::shutdown_both, ignored);
   stream_.close();
 }
 
-void HttpConnection::stopWaiting() {
-  if (waitingForRequest_) close();
+void HttpConnection::stopReading() {
+  if (reading_) close();
+}
+
+std::optional<std::chrono::steady_clock::time_point> HttpConnection::readingSince() const {
+  if (!reading_) return std::nullopt;
+  return readingSince_;
 }
 
 void HttpConnection::readHead() {
-  waitingForRequest_ = true;
+  reading_ = true;
+  readingSince_ = Clock::now();
   if (core_.stopping) return close();
   const std::string remote = std::move(request_.remoteAddress);
   request_ = {};
@@ -119,7 +133,6 @@ void HttpConnection::readHead() {
 
 void HttpConnection::onHead(beast::error_code error) {
   if (error) return refuseRead(error);
-  waitingForRequest_ = false;
   const auto& head = parser_->get();
   request_.method = std::string(head.method_string());
   for (const auto& field : head) {
@@ -197,6 +210,7 @@ void HttpConnection::releaseBody() {
 }
 
 void HttpConnection::answer() {
+  reading_ = false;
   if (parser_->get().body().size() > 0) {
     request_.body = beast::buffers_to_string(parser_->get().body().data());
   }

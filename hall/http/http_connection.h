@@ -28,10 +28,13 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
   HttpConnection& operator=(const HttpConnection&) = delete;
 
   void start();
-  // On the I/O thread, when the server stops: a connection waiting for a request is closed;
-  // one whose answer is under way closes once it is written.
-  void stopWaiting();
+  // On the I/O thread, when the server stops: a connection still reading a request is
+  // closed; one whose answer is under way closes once it is written.
+  void stopReading();
   void close();
+  // Since when it has waited for a request that has not arrived whole; nullopt when one is
+  // being answered. On the I/O thread.
+  std::optional<std::chrono::steady_clock::time_point> readingSince() const;
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -60,7 +63,9 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
   RoutedRequest routed_;
   bool keepAlive_ = false;
   bool head_ = false;
-  bool waitingForRequest_ = true;
+  bool reading_ = true;
+  bool closed_ = false;
+  Clock::time_point readingSince_ = Clock::now();
   std::size_t answered_ = 0;
   std::size_t bodyCounted_ = 0;
   Clock::time_point bodyDeadline_;

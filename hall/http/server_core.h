@@ -37,6 +37,8 @@ struct ServerCore {
 
   std::mutex connectionsMutex;
   std::unordered_set<HttpConnection*> connections;
+  // Of those, the ones not closed yet (a closed one leaves once its last handler has run).
+  std::size_t openConnections = 0;
 };
 
 }  // namespace kestal::hall

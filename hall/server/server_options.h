@@ -22,9 +22,10 @@ struct HallServerOptions {
   // The next request on a connection kept open must arrive whole within this.
   std::chrono::milliseconds keepAliveTimeout{3000};
   std::size_t keepAliveMaxCount = 20;
-  // Connections held at once; beyond, a new one is answered 503 and closed. A waiting
-  // connection costs a few KiB, not a thread.
-  std::size_t maxConnections = 1000;
+  // Connections held at once. Beyond, the one that has waited longest for a request makes
+  // room, or, when every one has a request under way, the new one is answered 503 and
+  // closed. A waiting connection costs a few KiB, not a thread.
+  std::size_t maxConnections = 4000;
   // Request bodies held in memory at once, all connections together; beyond, 503.
   std::size_t bodyBudget = std::size_t{64} << 20;
   // Threads answering requests beyond those a verification may hold while it waits.
