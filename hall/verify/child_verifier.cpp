@@ -22,14 +22,15 @@ constexpr int EXIT_NO_STANDARD_DESCRIPTORS = 121;
 constexpr int EXIT_NO_MEMORY_LIMIT = 122;
 constexpr int EXIT_NO_PROGRAM = 127;
 
-// AddressSanitizer reserves terabytes of address space up front: a sanitized build cannot
-// bound its children's. (g++ says so with a macro, clang with a feature.)
+// The address and thread sanitizers reserve terabytes of address space up front: a sanitized
+// build cannot bound its children's. (g++ says so with macros, clang with features.)
 #if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTAL_ADDRESS_SANITIZER 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KESTAL_SANITIZED_ADDRESS_SPACE 1
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__) || defined(KESTAL_ADDRESS_SANITIZER)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || \
+    defined(KESTAL_SANITIZED_ADDRESS_SPACE)
 constexpr bool LIMIT_ADDRESS_SPACE = false;
 #else
 constexpr bool LIMIT_ADDRESS_SPACE = true;
