@@ -2,6 +2,7 @@
 // PostgreSQL database lost and back: every entry it acknowledged is there afterwards, with its
 // name and score, and no recording is kept twice.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -194,11 +195,15 @@ void cluster(const std::string& action) {
 TEST(HallSoak, PostgresqlLostAndBackLosesNothing) {
   if (needsPostgresql()) GTEST_SKIP() << "needs a PostgreSQL cluster";
   const testsupport::ScratchDirectory directory("kestal-hall-soak");
-  // A database of its own in the cluster the other case used.
-  const auto created =
-      testsupport::runCommand(testsupport::Launch({"createdb", "hall_lost_and_back"}), 60s);
+  // A database of its own in the cluster the other case used, dropped at the end.
+  const std::string database = "kestal_lost_and_back_" + std::to_string(getpid());
+  const auto created = testsupport::runCommand(testsupport::Launch({"createdb", database}), 60s);
   ASSERT_EQ(created.status, 0) << created.errors;
-  HallProcess hall(hallOn("postgresql:///hall_lost_and_back", directory / "hall.log"));
+  struct Drop {
+    std::string name;
+    ~Drop() { testsupport::runCommand(testsupport::Launch({"dropdb", "--if-exists", name}), 60s); }
+  } drop{database};
+  HallProcess hall(hallOn("postgresql:///" + database, directory / "hall.log"));
   Endpoints endpoints({hall.port()});
   constexpr std::size_t count = 80;
   LoadRun run(endpoints, count, soakSubmission,
