@@ -8,7 +8,7 @@ add_executable(hall_http_tests
   ${CMAKE_CURRENT_LIST_DIR}/raw_http.cpp
   ${CMAKE_CURRENT_LIST_DIR}/time_budget_test.cpp)
 target_compile_definitions(hall_http_tests PRIVATE KESTAL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-target_link_libraries(hall_http_tests PRIVATE kestal_hall_http kestal_test_support
+target_link_libraries(hall_http_tests PRIVATE kestal_hall_http kestal_hall_load kestal_test_support
                       PkgConfig::KESTAL_TEST_HTTPLIB GTest::gtest_main)
 gtest_discover_tests(hall_http_tests PROPERTIES TIMEOUT 60)
 

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "hall/load/loopback_clients.h"
 #include "tests/hall/http_test_hall.h"
 #include "tests/hall/raw_http.h"
 
@@ -273,13 +274,8 @@ TEST(HallHttp, ConnectionsThatSendNothingLeaveTheHallAnswering) {
   // Fewer than the stalled ones: the longest silent make room.
   setup.options.maxConnections = 8;
   TestHall hall(setup);
-  std::vector<std::unique_ptr<StalledConnection>> stalled;
-  for (int i = 0; i < 16; ++i) {
-    stalled.push_back(std::make_unique<StalledConnection>(
-        hall.port(),
-        "POST /api/entries HTTP/1.1\r\nHost: h\r\nContent-Type: application/json\r\n"
-        "Content-Length: 100\r\n\r\n"));
-  }
+  const load::StalledConnections stalled(hall.port(), 16, 1);
+  ASSERT_EQ(stalled.open(), 16u);
   auto client = hall.client();
   client.set_read_timeout(5, 0);
   const auto health = client.Get("/api/health");

@@ -11,19 +11,6 @@ namespace kestal::hall::testing {
 
 namespace {
 
-int connectToHall(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    throw std::runtime_error("cannot connect to the test hall");
-  }
-  return fd;
-}
-
 // Headers and as many bytes as their Content-Length says.
 bool holdsWholeAnswer(const std::string& received) {
   const auto end = received.find("\r\n\r\n");
@@ -36,7 +23,15 @@ bool holdsWholeAnswer(const std::string& received) {
 }  // namespace
 
 RawExchange exchangeRaw(int port, const std::string& request, bool untilClosed) {
-  const int fd = connectToHall(port);
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    throw std::runtime_error("cannot connect to the test hall");
+  }
   const timeval wait{20, 0};
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
   // The server may answer and close before all is sent; what it said is still there to read.
@@ -59,15 +54,6 @@ RawExchange exchangeRaw(int port, const std::string& request, bool untilClosed) 
 int firstStatus(const std::string& received) {
   if (!received.starts_with("HTTP/1.1 ") || received.size() < 12) return 0;
   return std::stoi(received.substr(9, 3));
-}
-
-StalledConnection::StalledConnection(int port, const std::string& start)
-    : fd_(connectToHall(port)) {
-  send(fd_, start.data(), start.size(), MSG_NOSIGNAL);
-}
-
-StalledConnection::~StalledConnection() {
-  close(fd_);
 }
 
 }  // namespace kestal::hall::testing

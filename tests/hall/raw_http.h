@@ -17,16 +17,4 @@ RawExchange exchangeRaw(int port, const std::string& request, bool untilClosed =
 // The status of the first answer in `received`; 0 when there is none.
 int firstStatus(const std::string& received);
 
-// A connection that sends the start of a request and then nothing, held open until destroyed.
-class StalledConnection {
- public:
-  StalledConnection(int port, const std::string& start);
-  ~StalledConnection();
-  StalledConnection(const StalledConnection&) = delete;
-  StalledConnection& operator=(const StalledConnection&) = delete;
-
- private:
-  int fd_ = -1;
-};
-
 }  // namespace kestal::hall::testing
