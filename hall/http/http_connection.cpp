@@ -165,13 +165,9 @@ void HttpConnection::onHead(beast::error_code error) {
     return net::async_write(stream_, net::buffer(kContinue.data(), kContinue.size()),
                             [self = shared_from_this()](beast::error_code written, std::size_t) {
                               if (written) return self->close();
-                              self->readBody();
+                              self->readSomeBody();
                             });
   }
-  readBody();
-}
-
-void HttpConnection::readBody() {
   readSomeBody();
 }
 

@@ -42,7 +42,6 @@ class HttpConnection : public std::enable_shared_from_this<HttpConnection> {
 
   void readHead();
   void onHead(boost::beast::error_code error);
-  void readBody();
   void readSomeBody();
   void onBody(boost::beast::error_code error);
   bool countBody();

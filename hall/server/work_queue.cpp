@@ -28,11 +28,6 @@ bool WorkQueue::tryPost(std::function<void()> task) {
   return true;
 }
 
-std::size_t WorkQueue::pending() const {
-  std::lock_guard lock(mutex_);
-  return waiting_.size() + running_;
-}
-
 void WorkQueue::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -40,11 +35,9 @@ void WorkQueue::work() {
     if (waiting_.empty()) return;
     std::function<void()> task = std::move(waiting_.front());
     waiting_.pop_front();
-    ++running_;
     lock.unlock();
     task();
     lock.lock();
-    --running_;
   }
 }
 

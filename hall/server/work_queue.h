@@ -22,17 +22,14 @@ class WorkQueue {
 
   // false, at once, when `waitingLimit` tasks wait already. A task must not throw.
   bool tryPost(std::function<void()> task);
-  // Tasks queued or running.
-  std::size_t pending() const;
 
  private:
   void work();
 
   std::size_t waitingLimit_;
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::function<void()>> waiting_;
-  std::size_t running_ = 0;
   bool closing_ = false;
   std::vector<std::thread> threads_;
 };
