@@ -62,7 +62,9 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build-deb/CMak
 cp "$work/cpack"/kestal*_"${version}"_*.deb "$dist/"
 
 # The source, as committed.
-git archive --format=tar.gz --prefix="kestal-$version/" -o "$dist/kestal-$version.tar.gz" "$commit"
+# shellcheck source=scripts/source-tarball.sh
+. scripts/source-tarball.sh
+make_source_tarball "$commit" "$dist/kestal-$version.tar.gz"
 
 # The web site's archive. Files get the commit's time, so the archive depends on the
 # source alone.
