@@ -44,14 +44,18 @@ web_build() {
   fi
 }
 
-# One clang build serves the sanitizer tests and the fuzz target: everything is compiled with
-# libFuzzer's coverage (-fsanitize=fuzzer-no-link), the target alone links libFuzzer. The
-# end-to-end tests, which all need a display, are not built there.
+# One clang build serves the sanitizer tests and the fuzz target: what the target is made of
+# is compiled with libFuzzer's coverage, the target alone links libFuzzer. The
+# end-to-end tests, which all need a display, are not built there. -O1 and line tables only,
+# as the sanitizers' own advice goes: findings name their lines, and the build takes a
+# third less time than at -O2 with full debug information.
 sanitizer_build() {
   CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
     -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF \
     -DKESTAL_TEST_AREAS="support;screen;keys;game;regression;sound;replay;hall;sdl;robustness" \
-    -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+    -DCMAKE_C_FLAGS= -DCMAKE_CXX_FLAGS= >/dev/null
   cmake --build build-asan -j"$jobs"
 }
 
