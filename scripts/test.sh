@@ -46,13 +46,12 @@ web_build() {
 
 # One clang build serves the sanitizer tests and the fuzz target: what the target is made of
 # is compiled with libFuzzer's coverage, the target alone links libFuzzer. The
-# end-to-end tests, which all need a display, are not built there. -O1 and line tables only,
-# as the sanitizers' own advice goes: findings name their lines, and the build takes a
-# third less time than at -O2 with full debug information.
+# end-to-end tests, which all need a display, are not built there. Line tables only: findings
+# name their lines, and full debug information would cost a third of the build.
 sanitizer_build() {
   CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
-    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -gline-tables-only -DNDEBUG" \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -gline-tables-only -DNDEBUG" \
     -DKESTAL_SANITIZE=ON -DKESTAL_FUZZ=ON -DKESTAL_WERROR=ON -DKESTAL_BENCH=OFF \
     -DKESTAL_TEST_AREAS="support;screen;keys;game;regression;sound;replay;hall;sdl;robustness" \
     -DCMAKE_C_FLAGS= -DCMAKE_CXX_FLAGS= >/dev/null
@@ -66,12 +65,18 @@ sanitizer_environment() {
   export SDL_FRAMEBUFFER_ACCELERATION=0
 }
 
-# A short run of the key fuzz target from the seeds; a finding leaves build-asan/crash-*.
+# A short run of the key fuzz target from the seeds; a finding leaves build-asan/crash-*. It
+# is counted in inputs (3,600 are two minutes of one core), not seconds, so that it tries as
+# many while it shares the machine with the long tests; its output goes to build-asan/fuzz.log.
 fuzz_run() {
+  local status=0
   rm -rf build-asan/corpus && mkdir build-asan/corpus
   cp tests/robustness/fuzz/seeds/* build-asan/corpus/
-  build-asan/tests/robustness/fuzz/kestal-key-fuzz -max_total_time="${KESTAL_FUZZ_SECONDS:-120}" \
-    -dict=tests/robustness/fuzz/key_script.dict -artifact_prefix=build-asan/ build-asan/corpus
+  build-asan/tests/robustness/fuzz/kestal-key-fuzz -runs="${KESTAL_FUZZ_RUNS:-3600}" \
+    -dict=tests/robustness/fuzz/key_script.dict -artifact_prefix=build-asan/ build-asan/corpus \
+    >build-asan/fuzz.log 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then cat build-asan/fuzz.log; else tail -n 3 build-asan/fuzz.log; fi
+  return "$status"
 }
 
 # The long group's PostgreSQL tests in one throw-away cluster: the store's cases under the
@@ -107,13 +112,17 @@ case "$mode" in
     # (The web tests compare the native tool with the Node.js one, not sanitizer findings.)
     stage "sanitizer tests" ctest_all --test-dir build-asan -LE "display|soak|web|postgresql"
     stage "sanitizer key soaks" ctest_all --test-dir build-asan -L soak -LE "web|server"
-    stage "fuzz run" fuzz_run
+    # The fuzz run takes one core beside the long tests, which wait on a browser's frames
+    # and on the hall's clients as much as they compute.
+    stage "fuzz run (beside the stages below)" fuzz_run &
+    fuzzing=$!
     # The million-frame flight, the long browser game and the hall of fame's long tests
     # belong to the normal builds.
     stage "long group's programs (build-test)" native_build --target kestal-soak-tests kestal-replay \
       hall_soak_tests hall_verify_tests
     stage "long tests" ctest_all --test-dir build-test -L soak -LE postgresql
     stage "long group's PostgreSQL tests" postgresql_tests
+    wait "$fuzzing"
     ;;
   *)
     echo "usage: scripts/test.sh [--soak | --unit]" >&2
