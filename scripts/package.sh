@@ -36,14 +36,28 @@ rm -rf "$work/src" "$work/deb" "$work/cpack" "$work/web" "$work/web-site" "$work
 mkdir -p "$work/src" "$dist"
 git archive "$commit" | tar -x -C "$work/src"
 
-# The web site, from the browser editions' own install step.
+# The web site, from the browser editions' own install step. KESTAL_RELEASE_WEB_BUILD may
+# name a Release web build already made of this very commit (CI's, in the source tarball it
+# tested): its tree must hold the commit's files exactly, to the byte and the time.
 web_status=0
 web_site=$work/web-site
-if ! (
-  emcmake cmake -S "$work/src" -B "$work/src/build-web" -DCMAKE_BUILD_TYPE=Release &&
-    cmake --build "$work/src/build-web" -j"$jobs" &&
-    cmake --install "$work/src/build-web" --prefix "$web_site"
-) >"$work/web.log" 2>&1; then
+web_build() {
+  local build=${KESTAL_RELEASE_WEB_BUILD:-} source
+  if [ -z "$build" ]; then
+    emcmake cmake -S "$work/src" -B "$work/src/build-web" -DCMAKE_BUILD_TYPE=Release &&
+      cmake --build "$work/src/build-web" -j"$jobs" &&
+      cmake --install "$work/src/build-web" --prefix "$web_site"
+    return
+  fi
+  source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+  if ! grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt" ||
+    ! git archive "$commit" | tar -d -C "$source"; then
+    echo "$build is not a Release web build of commit $commit" >&2
+    return 1
+  fi
+  cmake --build "$build" -j"$jobs" && cmake --install "$build" --prefix "$web_site"
+}
+if ! web_build >"$work/web.log" 2>&1; then
   echo "package.sh: the web site did not build; kestal-web-*.zip and kestal-web_*.deb are" \
     "not made. The end of build-pkg/web.log:" >&2
   tail -n 25 "$work/web.log" >&2
