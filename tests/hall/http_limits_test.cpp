@@ -72,7 +72,7 @@ TEST(HallCommandLine, RefusesNonsenseInOneLine) {
       {{"stray"}, "unexpected argument stray"},
   };
   for (const auto& [args, says] : cases) {
-    SCOPED_TRACE(testing::PrintToString(args));
+    SCOPED_TRACE(::testing::PrintToString(args));
     const auto parsed = parseCommandLine(args);
     ASSERT_TRUE(std::holds_alternative<CommandLineError>(parsed));
     const std::string& message = std::get<CommandLineError>(parsed).message;
